@@ -1,0 +1,182 @@
+#include "image.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace image {
+namespace {
+
+bool isPng(const unsigned char* data, std::size_t size) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
+// A JPEG starts with the SOI marker FF D8, followed by the next marker's FF.
+bool isJpeg(const unsigned char* data, std::size_t size) {
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+// Checks the size a header claims, before a single pixel is allocated.
+bool checkSize(long long width, long long height, int maxSide, std::string& error) {
+    const std::string size = "(" + std::to_string(width) + " x " + std::to_string(height) + ")";
+    if (width < 1 || height < 1) {
+        error = "bad image size " + size;
+        return false;
+    }
+    if (width > maxSide || height > maxSide || width * height > kMaxPixels) {
+        error = "image too large " + size;
+        return false;
+    }
+    return true;
+}
+
+void allocate(Image& out, int width, int height, int channels) {
+    out.width = width;
+    out.height = height;
+    out.channels = channels;
+    out.stride = paddedStride(width, channels);
+    out.pixels.assign(out.stride * static_cast<std::size_t>(height), 0);
+}
+
+bool decodePng(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
+               std::string& error) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    // Frees libpng's state on every path; freeing an already freed image is harmless.
+    std::unique_ptr<png_image, void (*)(png_imagep)> guard(&png, png_image_free);
+
+    if (!png_image_begin_read_from_memory(&png, data, size) || png.warning_or_error != 0) {
+        error = png.message;
+        return false;
+    }
+    if (!checkSize(png.width, png.height, maxSide, error)) return false;
+
+    png.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;  // 16-bit files without gamma data are sRGB
+    allocate(out, static_cast<int>(png.width), static_cast<int>(png.height), channels);
+
+    // Alpha dropped for RGB output is composited onto black, not onto the buffer.
+    const png_color black = {0, 0, 0};
+    if (!png_image_finish_read(&png, &black, out.pixels.data(), static_cast<png_int_32>(out.stride),
+                               nullptr) ||
+        png.warning_or_error != 0) {
+        error = png.message;
+        return false;
+    }
+    return true;
+}
+
+bool decodeJpeg(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
+                std::string& error) {
+    std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), tjDestroy);
+    if (!decoder) {
+        error = tjGetErrorStr2(nullptr);
+        return false;
+    }
+    // The header call can succeed without setting the size (an SOI followed by
+    // EOI), so the size starts at 0 and checkSize requires at least 1.
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(decoder.get(), data, size, &width, &height, &subsampling,
+                            &colorspace) != 0) {
+        error = tjGetErrorStr2(decoder.get());
+        return false;
+    }
+    if (!checkSize(width, height, maxSide, error)) return false;
+    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK) {
+        error = "CMYK JPEG images are not supported";
+        return false;
+    }
+
+    allocate(out, width, height, channels);
+    const int format = channels == 4 ? TJPF_RGBA : TJPF_RGB;
+    if (tjDecompress2(decoder.get(), data, size, out.pixels.data(), width,
+                      static_cast<int>(out.stride), height, format,
+                      TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
+        error = tjGetErrorStr2(decoder.get());
+        return false;
+    }
+    return true;
+}
+
+// Closes a file descriptor when it goes out of scope.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+std::size_t paddedStride(int width, int channels) {
+    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(channels) + 3) &
+           ~std::size_t{3};
+}
+
+bool decode(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
+            std::string& error) {
+    out = Image{};
+    bool ok = false;
+    if (channels != 3 && channels != 4) {
+        error = "unsupported channel count " + std::to_string(channels);
+    } else if (isPng(data, size)) {
+        ok = decodePng(data, size, channels, maxSide, out, error);
+    } else if (isJpeg(data, size)) {
+        ok = decodeJpeg(data, size, channels, maxSide, out, error);
+    } else {
+        error = "unrecognised format";
+    }
+    if (!ok) out = Image{};  // never hand out a half-decoded image
+    return ok;
+}
+
+bool load(const char* path, int channels, int maxSide, Image& out, std::string& error) {
+    out = Image{};
+    if (path == nullptr) {
+        error = "no file name";
+        return false;
+    }
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; the file
+    // type is checked on the open descriptor, so nothing can swap it in between.
+    const FileDescriptor file{::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    struct stat info {};
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    if (info.st_size == 0) {
+        error = "empty file";
+        return false;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
+        error = "file too large (" + std::to_string(info.st_size) + " bytes)";
+        return false;
+    }
+
+    std::vector<unsigned char> data(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(file.fd, data.data() + got, data.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (n == 0) break;  // the file shrank while being read: decode what is there
+        got += static_cast<std::size_t>(n);
+    }
+    return decode(data.data(), got, channels, maxSide, out, error);
+}
+
+}  // namespace image

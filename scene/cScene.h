@@ -1,0 +1,47 @@
+// The little solar system: the Sun, the Earth on its tilted, spinning axis and
+// the Moon, their animation, the camera and the OpenGL lighting.
+#pragma once
+
+#include <string>
+
+#include "cTexture.h"
+
+class cScene {
+  public:
+    cScene();
+    virtual ~cScene();  // makes no OpenGL call: it runs at exit, maybe after the context
+
+    // Depth test, culling, one point light and the black clear colour.
+    void setupLights();
+    // Loads the Earth, Sun and Moon textures from img/, stopping at the first
+    // failure; `failure`, when given, then names the file and the reason.
+    bool loadTextures(std::string* failure = nullptr);
+    // Draws one frame onto the current modelview matrix, then advances.
+    void render();
+    // Moves the bodies on by one frame's steps.
+    void advance();
+
+    void speedUp();
+    void slowDown();
+    void setView(int newView) { view = newView; }  // 1 to 5; any other value: no camera
+
+    int getView() const { return view; }
+    float getMoonAngle() const { return moonAngle; }
+    float getEarthAngle() const { return earthAngle; }
+    float getEarthStep() const { return earthStep; }
+    float getMoonStep() const { return moonStep; }
+    float getEarthSpin() const { return earthSpin; }
+
+  private:
+    void changeSpeed(double delta);
+
+    int view;
+    float moonAngle;   // degrees about the Earth, in the Earth's orbital frame
+    float earthAngle;  // degrees about the Sun
+    float earthStep;   // degrees per frame
+    float moonStep;    // degrees per frame, always earthStep * 3
+    cTexture sunTexture;
+    cTexture earthTexture;
+    cTexture moonTexture;
+    float earthSpin;  // degrees about the Earth's own axis; never wrapped
+};

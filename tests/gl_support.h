@@ -1,0 +1,27 @@
+// What the tests that need OpenGL share: one GLUT window with its context, the
+// scene's images made as plain colours, and pixel probes.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <string>
+
+#include "fixtures.h"
+
+// Opens the test process's window (640 x 480 at (100, 100), double-buffered
+// RGB with depth) on first use; its context stays current.
+void openTestWindow();
+
+// Writes img/sun.png (red), img/earth.jpg (texture top half green, bottom half
+// yellow; PNG data under the .jpg name) and img/moon.jpg (blue) under `dir`.
+void writeSceneImages(const std::string& dir);
+
+// Loads the scene's images from a fresh set made under a temporary folder.
+class cScene;
+bool loadSceneImages(cScene& scene);
+
+fixtures::Rgb readPixel(int x, int y);
+
+// A pixel probe: expected colour within a tolerance per channel. Failures are
+// reported with both colours and do not stop the test, so every probe reports.
+void probe(const char* what, double x, double y, fixtures::Rgb expected, int tolerance);

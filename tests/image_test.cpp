@@ -1,0 +1,226 @@
+// The image layer on its own: formats, colour types, row padding, and the
+// files and data it must refuse quickly and with a reason.
+#include "image/image.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include "fixtures.h"
+
+using fixtures::Bytes;
+
+namespace {
+
+constexpr int kNoLimit = 1 << 20;
+using Colour = std::vector<int>;
+
+// A 4 x 2 picture: top row red, green, blue, grey 128; bottom row black,
+// white, yellow, dark cyan.
+const Colour kPicture[2][4] = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {128, 128, 128}},
+                               {{0, 0, 0}, {255, 255, 255}, {255, 255, 0}, {0, 90, 90}}};
+
+Colour at(const image::Image& img, int x, int y) {
+    const unsigned char* p = &img.pixels[y * img.stride + x * img.channels];
+    return Colour(p, p + img.channels);
+}
+
+image::Image decodeOk(const Bytes& file, int channels = 3) {
+    image::Image img;
+    std::string error;
+    EXPECT_TRUE(image::decode(file.data(), file.size(), channels, kNoLimit, img, error)) << error;
+    return img;
+}
+
+// Every pixel of the 4 x 2 picture, in place and top row first.
+void expectPicture(const image::Image& img) {
+    ASSERT_EQ(img.width, 4);
+    ASSERT_EQ(img.height, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(at(img, x, y), kPicture[y][x]) << x << "," << y;
+}
+
+Bytes pictureSamples(int channels) {
+    return fixtures::pixels(4, 2, channels, [channels](int x, int y) {
+        Colour c = kPicture[y][x];
+        return channels == 1 ? Colour{c[0]} : c;
+    });
+}
+
+TEST(ImageDecode, PngColourTypesAllGiveTheSameRgb) {
+    expectPicture(decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB, pictureSamples(3))));
+    // 16-bit samples without gamma data are read as sRGB, so 128 stays 128.
+    expectPicture(decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB, pictureSamples(3), 16)));
+    expectPicture(decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB, pictureSamples(3), 8, true)));
+
+    Bytes palette, indices;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) {
+            for (int c : kPicture[y][x]) palette.push_back(static_cast<unsigned char>(c));
+            indices.push_back(static_cast<unsigned char>(y * 4 + x));
+        }
+    expectPicture(
+        decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_PALETTE, indices, 8, false, palette)));
+
+    // Opaque alpha changes nothing.
+    Bytes rgba = fixtures::pixels(4, 2, 4, [](int x, int y) {
+        Colour c = kPicture[y][x];
+        c.push_back(255);
+        return c;
+    });
+    expectPicture(decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB_ALPHA, rgba)));
+}
+
+TEST(ImageDecode, GreyPngGivesEqualChannels) {
+    const Bytes grey = {0, 50, 128, 255, 255, 128, 50, 0};
+    const image::Image img = decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_GRAY, grey));
+    ASSERT_EQ(img.width, 4);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(at(img, i % 4, i / 4), Colour(3, grey[i])) << i;
+}
+
+TEST(ImageDecode, TransparencyIsCompositedOntoBlackForRgbAndKeptForRgba) {
+    // Pixel 0 opaque red, pixel 1 fully transparent white.
+    const Bytes rgba = {255, 0, 0, 255, 255, 255, 255, 0};
+    const Bytes file = fixtures::png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, rgba);
+    const image::Image rgb = decodeOk(file, 3);
+    EXPECT_EQ(at(rgb, 0, 0), (Colour{255, 0, 0}));
+    EXPECT_EQ(at(rgb, 1, 0), (Colour{0, 0, 0}));
+    const image::Image kept = decodeOk(file, 4);
+    EXPECT_EQ(kept.stride, 8u);
+    EXPECT_EQ(at(kept, 0, 0), (Colour{255, 0, 0, 255}));
+    EXPECT_EQ(at(kept, 1, 0)[3], 0);
+
+    const Bytes grey = fixtures::png(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, {200, 255, 200, 0});
+    EXPECT_EQ(at(decodeOk(grey), 0, 0), (Colour{200, 200, 200}));
+    EXPECT_EQ(at(decodeOk(grey), 1, 0), (Colour{0, 0, 0}));
+
+    const Bytes palette = {0, 0, 255, 255, 255, 0};
+    const Bytes trns = {255, 0};  // entry 1 is transparent
+    const Bytes paletted =
+        fixtures::png(2, 1, PNG_COLOR_TYPE_PALETTE, {0, 1}, 8, false, palette, trns);
+    EXPECT_EQ(at(decodeOk(paletted), 0, 0), (Colour{0, 0, 255}));
+    EXPECT_EQ(at(decodeOk(paletted), 1, 0), (Colour{0, 0, 0}));
+}
+
+// JPEG is lossy: blocks of one colour, 8 pixels square, come back within a few levels.
+TEST(ImageDecode, JpegKindsGiveTheRightColoursTopRowFirst) {
+    const Colour quadrants[2][2] = {{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}};
+    const Bytes samples =
+        fixtures::pixels(16, 16, 3, [&](int x, int y) { return quadrants[y / 8][x / 8]; });
+    for (int flags : {0, TJFLAG_PROGRESSIVE}) {
+        const image::Image img =
+            decodeOk(fixtures::jpeg(16, 16, TJPF_RGB, samples, TJSAMP_444, flags));
+        ASSERT_EQ(img.width, 16);
+        ASSERT_EQ(img.height, 16);
+        for (int qy = 0; qy < 2; ++qy)
+            for (int qx = 0; qx < 2; ++qx) {
+                const Colour got = at(img, qx * 8 + 4, qy * 8 + 4);
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(got[c], quadrants[qy][qx][c], 3)
+                        << "flags " << flags << " " << qx << qy;
+            }
+    }
+
+    const Bytes grey =
+        fixtures::pixels(8, 16, 1, [](int, int y) { return Colour{y < 8 ? 30 : 220}; });
+    const image::Image img = decodeOk(fixtures::jpeg(8, 16, TJPF_GRAY, grey, TJSAMP_GRAY));
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(at(img, 4, 4)[c], 30, 3);
+        EXPECT_NEAR(at(img, 4, 12)[c], 220, 3);
+    }
+}
+
+// Rows are padded to 4 bytes with zeros, and every pixel is where it belongs.
+TEST(ImageDecode, OddWidthsArePaddedToFourBytes) {
+    auto colourAt = [](int x, int y) { return Colour{x % 256, (y * 40) % 256, (x * 3 + y) % 256}; };
+    for (int width : {1, 3, 5, 641}) {
+        const image::Image img = decodeOk(
+            fixtures::png(width, 3, PNG_COLOR_TYPE_RGB, fixtures::pixels(width, 3, 3, colourAt)));
+        ASSERT_EQ(img.width, width);
+        EXPECT_EQ(img.stride % 4, 0u);
+        EXPECT_EQ(img.stride, (width * 3 + 3) / 4 * 4u);
+        ASSERT_EQ(img.pixels.size(), img.stride * 3);
+        for (int y = 0; y < 3; ++y) {
+            for (int x : {0, width / 2, width - 1})
+                EXPECT_EQ(at(img, x, y), colourAt(x, y))
+                    << "width " << width << " at " << x << "," << y;
+            for (std::size_t pad = width * 3; pad < img.stride; ++pad)
+                EXPECT_EQ(img.pixels[y * img.stride + pad], 0) << "width " << width;
+        }
+
+        const Bytes flat = fixtures::pixels(width, 8, 3, [](int, int) {
+            return Colour{10, 200, 90};
+        });
+        const image::Image jpeg = decodeOk(fixtures::jpeg(width, 8, TJPF_RGB, flat, TJSAMP_444));
+        ASSERT_EQ(jpeg.width, width);
+        EXPECT_EQ(jpeg.stride, img.stride);
+        EXPECT_NEAR(at(jpeg, width - 1, 7)[1], 200, 3) << "width " << width;
+    }
+}
+
+// Each bad input fails with a reason, leaves no image behind, and returns at
+// once: a hang or a huge allocation here would stall or kill the test.
+class ImageRefusal : public ::testing::Test {
+  protected:
+    void expectRefused(const std::string& path, const std::string& reason, int maxSide = kNoLimit) {
+        image::Image img;
+        img.width = 7;
+        std::string error;
+        EXPECT_FALSE(image::load(path.c_str(), 3, maxSide, img, error)) << path;
+        EXPECT_FALSE(error.empty()) << path;
+        EXPECT_NE(error.find(reason), std::string::npos) << path << ": '" << error << "'";
+        EXPECT_EQ(img.width, 0);
+        EXPECT_TRUE(img.pixels.empty());
+    }
+    std::string file(const std::string& name, const Bytes& data) {
+        const std::string path = dir.path + "/" + name;
+        fixtures::writeFile(path, data);
+        return path;
+    }
+    fixtures::TempDir dir;
+    Bytes goodPng = fixtures::solidPng(64, 64, {1, 2, 3});
+    Bytes goodJpeg = fixtures::jpeg(64, 64, TJPF_RGB, Bytes(64 * 64 * 3, 128), TJSAMP_420);
+};
+
+TEST_F(ImageRefusal, FilesThatAreNotImages) {
+    expectRefused(dir.path + "/missing.png", "No such file or directory");
+    expectRefused(file("empty.png", {}), "empty file");
+    expectRefused(file("text.jpg", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}), "unrecognised format");
+    expectRefused(dir.path, "not a regular file");
+    const std::string fifo = dir.path + "/fifo.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    expectRefused(fifo, "not a regular file");
+    const std::string zero = dir.path + "/zero.jpg";
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    expectRefused(zero, "not a regular file");
+}
+
+TEST_F(ImageRefusal, BrokenPngAndJpegData) {
+    expectRefused(file("half.png", Bytes(goodPng.begin(), goodPng.begin() + goodPng.size() / 2)),
+                  "");
+    expectRefused(file("header.png", Bytes(goodPng.begin(), goodPng.begin() + 33)), "");
+    expectRefused(file("crc.png", fixtures::withBadIdatCrc(goodPng)), "");
+    expectRefused(file("half.jpg", Bytes(goodJpeg.begin(), goodJpeg.begin() + goodJpeg.size() / 2)),
+                  "");
+    expectRefused(file("cut.jpg", Bytes(goodJpeg.begin(), goodJpeg.end() - 40)), "Premature end");
+    expectRefused(file("soi.jpg", {0xFF, 0xD8, 0xFF}), "");
+    expectRefused(file("soi-eoi.jpg", {0xFF, 0xD8, 0xFF, 0xD9}), "");
+    const Bytes cmyk(16 * 16 * 4, 100);
+    expectRefused(file("cmyk.jpg", fixtures::jpeg(16, 16, TJPF_CMYK, cmyk, TJSAMP_444)), "CMYK");
+}
+
+TEST_F(ImageRefusal, OversizedImagesBeforeDecoding) {
+    expectRefused(file("huge.png", fixtures::withPngSize(goodPng, 100000, 100000)),
+                  "image too large (100000 x 100000)");
+    expectRefused(file("huge.jpg", fixtures::withJpegSize(goodJpeg, 65500, 65500)),
+                  "image too large (65500 x 65500)");
+    // Within any side limit, but over the pixel cap.
+    expectRefused(file("bomb.png", fixtures::withPngSize(goodPng, 16384, 16384)),
+                  "image too large (16384 x 16384)");
+    expectRefused(file("wide.png", goodPng), "image too large (64 x 64)", 32);
+    expectRefused(file("wide.jpg", goodJpeg), "image too large (64 x 64)", 63);
+}
+
+}  // namespace

@@ -1,0 +1,368 @@
+// Textures, lighting state, projection and rendered frames, against a real
+// OpenGL context (Mesa's llvmpipe under Xvfb), read back with glGet* and
+// glReadPixels.
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/shell.h"
+#include "gl_support.h"
+#include "image/image.h"
+#include "scene/cScene.h"
+
+namespace {
+
+using fixtures::Rgb;
+
+class GlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        openTestWindow();
+        reshape(640, 480);
+    }
+};
+
+// ---- cTexture ----
+
+std::vector<int> texel(int x, int y) {
+    return {(x * 5) % 256, (y * 70) % 256, (x + y * 3) % 256};
+}
+
+TEST_F(GlTest, TextureHoldsTheImageAtAnOddWidthWithItsParameters) {
+    fixtures::TempDir dir;
+    const std::string path = dir.path + "/odd.png";
+    fixtures::writeFile(path, fixtures::png(641, 3, 2, fixtures::pixels(641, 3, 3, texel)));
+
+    cTexture texture;
+    EXPECT_EQ(texture.getId(), 0u);
+    ASSERT_TRUE(texture.load(path.c_str(), GL_RGB, GL_CLAMP_TO_EDGE, GL_REPEAT, GL_NEAREST,
+                             GL_LINEAR, false));
+    EXPECT_NE(texture.getId(), 0u);
+    EXPECT_EQ(texture.getWidth(), 641);
+    EXPECT_EQ(texture.getHeight(), 3);
+
+    GLint value = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), texture.getId());
+    const std::pair<GLenum, GLint> parameters[] = {{GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE},
+                                                   {GL_TEXTURE_WRAP_T, GL_REPEAT},
+                                                   {GL_TEXTURE_MAG_FILTER, GL_NEAREST},
+                                                   {GL_TEXTURE_MIN_FILTER, GL_LINEAR}};
+    for (auto [name, want] : parameters) {
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+        EXPECT_EQ(value, want) << "parameter 0x" << std::hex << name;
+    }
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &value);
+    EXPECT_EQ(value, 641);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &value);
+    EXPECT_EQ(value, 3);  // the channel count, as given
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+    EXPECT_EQ(value, 4);  // the loader leaves the pixel-store state alone
+
+    // Read back with the default pack alignment of 4: rows padded as decoded.
+    const std::size_t stride = image::paddedStride(641, 3);
+    std::vector<unsigned char> texels(stride * 3);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    int wrong = 0;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 641; ++x) {
+            const unsigned char* p = &texels[y * stride + x * 3];
+            if (std::vector<int>(p, p + 3) != texel(x, y) && ++wrong <= 5)
+                ADD_FAILURE() << "texel " << x << "," << y << " is wrong";
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(GlTest, TextureKeepsAlphaForRgbaAndBuildsMipmapsWhenAsked) {
+    fixtures::TempDir dir;
+    const std::string path = dir.path + "/alpha.png";
+    fixtures::writeFile(path, fixtures::png(4, 4, 6, fixtures::Bytes(4 * 4 * 4, 77)));
+
+    cTexture texture;
+    ASSERT_TRUE(texture.load(path.c_str(), GL_RGBA, GL_REPEAT, GL_REPEAT, GL_LINEAR,
+                             GL_LINEAR_MIPMAP_LINEAR, true));
+    GLint value = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &value);
+    EXPECT_EQ(value, 4);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &value);
+    EXPECT_EQ(value, 1);  // the whole chain: 4, 2, 1
+    unsigned char texels[4 * 4 * 4] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    EXPECT_TRUE(std::all_of(std::begin(texels), std::end(texels), [](int v) { return v == 77; }));
+}
+
+TEST_F(GlTest, TextureFailsWithoutCreatingATexture) {
+    fixtures::TempDir dir;
+    const std::string good = dir.path + "/good.png", big = dir.path + "/big.png";
+    fixtures::writeFile(good, fixtures::solidPng(4, 4, {1, 2, 3}));
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    fixtures::writeFile(big,
+                        fixtures::withPngSize(fixtures::solidPng(4, 4, {1, 2, 3}), maxSide + 1, 1));
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    const std::pair<std::string, GLenum> cases[] = {
+        {good, GL_BGR}, {good, GL_LUMINANCE}, {dir.path + "/none.png", GL_RGB}, {big, GL_RGB}};
+    for (const auto& [path, format] : cases) {
+        cTexture texture;
+        std::string failure;
+        EXPECT_FALSE(texture.load(path.c_str(), format, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                  false, &failure))
+            << path;
+        EXPECT_FALSE(failure.empty());
+        EXPECT_EQ(texture.getId(), 0u);
+        GLint bound = -1;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0) << path;
+    }
+}
+
+// ---- start-up state and projection ----
+
+TEST_F(GlTest, StartUpLeavesTheSceneLitByOnePointLight) {
+    cScene scene;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    scene.setupLights();
+    for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL})
+        EXPECT_TRUE(glIsEnabled(cap)) << "capability 0x" << std::hex << cap;
+
+    auto expect4 = [](const char* what, const GLfloat* got, std::vector<float> want) {
+        for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << what << "[" << i << "]";
+    };
+    GLfloat v[4];
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, v);
+    expect4("global ambient", v, {0.2f, 0.2f, 0.2f, 1});
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, v);
+    expect4("light diffuse", v, {0.8f, 0.8f, 0.8f, 1});
+    glGetLightfv(GL_LIGHT0, GL_POSITION, v);
+    expect4("light position", v, {0, 0, 0, 1});
+    glGetMaterialfv(GL_FRONT, GL_SPECULAR, v);
+    expect4("material specular", v, {0, 0, 0, 1});
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, v);
+    expect4("clear colour", v, {0, 0, 0, 1});
+    glGetFloatv(GL_CURRENT_COLOR, v);
+    expect4("current colour", v, {1, 1, 1, 1});
+
+    const std::pair<GLenum, GLint> enums[] = {{GL_FRONT_FACE, GL_CCW},
+                                              {GL_CULL_FACE_MODE, GL_BACK},
+                                              {GL_COLOR_MATERIAL_FACE, GL_FRONT},
+                                              {GL_COLOR_MATERIAL_PARAMETER, GL_AMBIENT_AND_DIFFUSE},
+                                              {GL_SHADE_MODEL, GL_SMOOTH}};
+    for (auto [name, want] : enums) {
+        GLint got = 0;
+        glGetIntegerv(name, &got);
+        EXPECT_EQ(got, want) << "state 0x" << std::hex << name;
+    }
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
+}
+
+TEST_F(GlTest, InitLoadsTheImagesOrNamesTheFileThatFailed) {
+    fixtures::TempDir dir;
+    char previous[4096];
+    ASSERT_TRUE(getcwd(previous, sizeof previous));
+    ASSERT_EQ(chdir(dir.path.c_str()), 0);
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(init());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "velmorath: cannot load texture img/earth.jpg: No such file or directory\n");
+
+    writeSceneImages(dir.path);
+    fixtures::writeFile("img/sun.png", {'n', 'o', 'p', 'e'});
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(init());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "velmorath: cannot load texture img/sun.png: unrecognised format\n");
+
+    writeSceneImages(dir.path);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(init());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    ASSERT_EQ(chdir(previous), 0);
+}
+
+TEST_F(GlTest, ReshapeFollowsTheWindowAndSurvivesHeightZero) {
+    GLdouble m[16];
+    GLint viewport[4], mode = 0;
+    reshape(800, 400);
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    EXPECT_NEAR(m[5] / m[0], 2.0, 1e-6);  // aspect 800 / 400
+    EXPECT_NEAR(m[5], 1 / std::tan(22.5 * M_PI / 180), 1e-6);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 400);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+
+    reshape(640, 0);
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    for (double x : m) EXPECT_TRUE(std::isfinite(x));
+    EXPECT_NEAR(m[5] / m[0], 640.0, 1e-3);  // taken as 1 pixel high
+}
+
+// ---- rendered frames ----
+
+struct Vec {
+    double x, y, z;
+    Vec operator+(Vec o) const { return {x + o.x, y + o.y, z + o.z}; }
+    Vec operator-(Vec o) const { return {x - o.x, y - o.y, z - o.z}; }
+    Vec operator*(double k) const { return {x * k, y * k, z * k}; }
+    double dot(Vec o) const { return x * o.x + y * o.y + z * o.z; }
+    Vec unit() const { return *this * (1 / std::sqrt(dot(*this))); }
+};
+
+// The camera of each view: eye and centre (up is +y); index 0 stands for a view
+// number outside 1 to 5, which leaves the camera at the origin looking down -z.
+const Vec kEyes[6][2] = {{{0, 0, 0}, {0, 0, -1}},       {{10, 0, 300}, {0, 0, -300}},
+                         {{10, -300, 0}, {0, 0, -300}}, {{0, 300, 0}, {0, 0, -300}},
+                         {{0, 0, -300}, {0, 0, 1000}},  {{0, 0, -100}, {0, 0, -300}}};
+
+struct Body {
+    const char* name;
+    Vec centre;
+    double radius;
+    Vec light;  // where the light was when the body was drawn
+};
+// The first frame: every body at angle 0. The Sun is lit from the world origin,
+// the Earth and the Moon from the Sun's centre.
+const Body kBodies[] = {{"Sun", {0, 0, -300}, 20, {0, 0, 0}},
+                        {"Earth", {105, 0, -300}, 12, {0, 0, -300}},
+                        {"Moon", {135, 0, -300}, 4, {0, 0, -300}}};
+// The Earth's texture top (the -z pole of its sphere) after the 110-degree tilt.
+const Vec kEarthTop = {0, std::sin(110 * M_PI / 180), -std::cos(110 * M_PI / 180)};
+
+class FirstFrame : public GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        scene.setupLights();
+        glEnable(GL_TEXTURE_2D);
+    }
+
+    // The first frame of a new scene, seen from `view`.
+    void draw(int view) {
+        scene = cScene();
+        ASSERT_TRUE(loadSceneImages(scene));
+        scene.setView(view);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        scene.render();
+    }
+
+    // Window coordinates of a world point under the camera of `view`.
+    Vec project(int view, Vec p) {
+        GLdouble model[16], projection[16];
+        GLint viewport[4];
+        const Vec* camera = kEyes[view >= 1 && view <= 5 ? view : 0];
+        glPushMatrix();
+        glLoadIdentity();
+        gluLookAt(camera[0].x, camera[0].y, camera[0].z, camera[1].x, camera[1].y, camera[1].z, 0,
+                  1, 0);
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glPopMatrix();
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        Vec w{};
+        gluProject(p.x, p.y, p.z, model, projection, viewport, &w.x, &w.y, &w.z);
+        return w;
+    }
+
+    // Probes each body where it faces the camera, and for larger discs also
+    // toward the light and toward its top and bottom, expecting the lit texture
+    // colour: ambient 0.2 plus diffuse 0.8 times the cosine to the light.
+    int probeBodies(int view) {
+        const Vec eye = kEyes[view >= 1 && view <= 5 ? view : 0][0];
+        int probes = 0;
+        for (const Body& body : kBodies) {
+            const Vec facing = (eye - body.centre).unit();
+            // Radius on screen: 579 pixels is the focal length for 480 rows at 45 degrees.
+            const double pixels = body.radius / (eye - body.centre).dot(facing) * 579;
+            std::vector<Vec> normals = {facing};
+            if (pixels > 10) {
+                normals.push_back((facing + (body.light - body.centre).unit() * 0.5).unit());
+                normals.push_back((facing + Vec{0, 1, 0}).unit());  // 45 degrees up
+                normals.push_back((facing + Vec{0, -1, 0}).unit());
+            }
+            for (Vec n : normals) {
+                const Vec point = body.centre + n * body.radius;
+                const Vec w = project(view, point);
+                if (w.x < 5 || w.x > 635 || w.y < 5 || w.y > 475 || w.z > 1) continue;
+                const double lit =
+                    std::min(1.0, 0.2 + 0.8 * std::max(0.0, n.dot((body.light - point).unit())));
+                Rgb colour{0, 0, 255};
+                if (body.name[0] == 'S') colour = {255, 0, 0};
+                if (body.name[0] == 'E') {
+                    const double up = n.dot(kEarthTop);
+                    if (std::abs(up) < 0.3) continue;  // near the texture's middle row
+                    colour = up > 0 ? Rgb{0, 255, 0} : Rgb{255, 255, 0};
+                }
+                const std::string what = "view " + std::to_string(view) + ": " + body.name;
+                probe(what.c_str(), w.x, w.y,
+                      {int(colour.r * lit + 0.5), int(colour.g * lit + 0.5),
+                       int(colour.b * lit + 0.5)},
+                      16);
+                ++probes;
+            }
+        }
+        return probes;
+    }
+
+    void probeSky(int view) {
+        const std::string what = "view " + std::to_string(view) + ": sky";
+        for (auto [x, y] : {std::pair{5, 5}, {634, 5}, {5, 474}, {634, 474}, {320, 440}})
+            probe(what.c_str(), x, y, {0, 0, 0}, 0);
+    }
+
+    cScene scene;
+};
+
+TEST_F(FirstFrame, DefaultViewShowsAllThreeBodiesAtAngleZero) {
+    draw(1);
+    // Four probes on the Sun, three on the Earth (the one toward the Sun lies on
+    // the texture's middle row), one on the small Moon.
+    EXPECT_EQ(probeBodies(1), 4 + 3 + 1);
+    probeSky(1);
+    // The Sun sits at the middle of the window; the Earth to its right, its top green.
+    probe("view 1: Sun in the middle", 320, 240, {255, 0, 0}, 16);
+    EXPECT_EQ(scene.getEarthAngle(), 0.05f);  // advanced only after drawing
+    EXPECT_EQ(scene.getEarthSpin(), 1.0f);
+
+    // The frame leaves the camera transform on the modelview matrix.
+    GLdouble after[16], camera[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, after);
+    glLoadIdentity();
+    gluLookAt(10, 0, 300, 0, 0, -300, 0, 1, 0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], camera[i], 1e-9) << i;
+}
+
+TEST_F(FirstFrame, EachCameraShowsTheBodiesFromItsPlace) {
+    for (int view : {2, 3, 5, 0}) {
+        draw(view);
+        EXPECT_GE(probeBodies(view), 3) << "view " << view;
+        probeSky(view);
+    }
+}
+
+// From the Sun's centre, culling hides the inside of its sphere, and at angle 0
+// the Earth and the Moon are beside the eye, out of sight: a black frame.
+TEST_F(FirstFrame, ViewFromInsideTheSunIsBlackAtFirst) {
+    draw(4);
+    std::vector<unsigned char> frame(640 * 480 * 4);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    int lit = 0;
+    for (std::size_t i = 0; i < frame.size(); i += 4)
+        lit += frame[i] || frame[i + 1] || frame[i + 2];
+    EXPECT_EQ(lit, 0);
+}
+
+}  // namespace
