@@ -1,0 +1,145 @@
+#include "program.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// Repeats `done` every 20 ms until it is true or `seconds` have passed.
+template <typename F>
+bool poll(double seconds, F done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        pause(0.02);
+    }
+    return true;
+}
+
+}  // namespace
+
+int Pixel::maxChannel() const {
+    return std::max({r, g, b});
+}
+
+Program::Program(const std::string& dir, const std::vector<std::string>& args) {
+    x = XOpenDisplay(nullptr);
+    if (!x) throw std::runtime_error("no X display: run the tests under Xvfb (scripts/test)");
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDERR_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char*> argv = {const_cast<char*>(VELMORATH_EXE)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        if (chdir(dir.c_str()) == 0) execv(VELMORATH_EXE, argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    errorPipe = fds[0];
+    fcntl(errorPipe, F_SETFL, O_NONBLOCK);
+}
+
+Program::~Program() {
+    if (running()) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (errorPipe >= 0) close(errorPipe);
+    if (x) XCloseDisplay(x);
+}
+
+Window Program::window(double seconds) {
+    poll(seconds, [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && !win; ++i) {
+            char* name = nullptr;
+            XWindowAttributes attributes{};
+            if (XFetchName(x, children[i], &name) && std::strcmp(name, "Velmorath!") == 0 &&
+                XGetWindowAttributes(x, children[i], &attributes) &&
+                attributes.map_state == IsViewable)
+                win = children[i];
+            if (name) XFree(name);
+        }
+        if (children) XFree(children);
+        return win != 0 || !running();
+    });
+    return win;
+}
+
+void Program::waitForPicture(double seconds) {
+    poll(seconds, [&] {
+        const Picture picture = capture();
+        return std::any_of(picture.pixels.begin(), picture.pixels.end(),
+                           [](Pixel p) { return p.maxChannel() > 0; });
+    });
+}
+
+void Program::settle() const {
+    pause(0.5);
+}
+
+Picture Program::capture() {
+    Picture picture;
+    XWindowAttributes attributes{};
+    if (!win || !XGetWindowAttributes(x, win, &attributes)) return picture;
+    XImage* image =
+        XGetImage(x, win, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (!image) return picture;
+    picture.width = attributes.width;
+    picture.height = attributes.height;
+    for (int y = 0; y < picture.height; ++y)
+        for (int i = 0; i < picture.width; ++i) {
+            const unsigned long p = XGetPixel(image, i, y);
+            picture.pixels.push_back({static_cast<int>((p >> 16) & 0xFF),
+                                      static_cast<int>((p >> 8) & 0xFF),
+                                      static_cast<int>(p & 0xFF)});
+        }
+    XDestroyImage(image);
+    return picture;
+}
+
+void Program::key(const std::string& keys) {
+    const std::string command =
+        "xdotool windowfocus --sync " + std::to_string(win) + " key --delay 30 " + keys;
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+int Program::wait(double seconds) {
+    poll(seconds, [&] { return !running(); });
+    return status;
+}
+
+bool Program::running() {
+    if (status >= 0) return false;
+    int raw = 0;
+    if (waitpid(pid, &raw, WNOHANG) != pid) return true;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return false;
+}
+
+std::string Program::errors() {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(errorPipe, buffer, sizeof buffer)) > 0) errorText.append(buffer, n);
+    return errorText;
+}

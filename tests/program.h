@@ -1,0 +1,57 @@
+// Runs the real program as a child process and watches it through the X
+// server: its window, its picture, its keys, its exit status and stderr.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "fixtures.h"
+
+struct Pixel {
+    int r, g, b;
+    int maxChannel() const;
+};
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<Pixel> pixels;  // top row first
+    Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+class Program {
+  public:
+    // Starts the program with `dir` as its working directory.
+    explicit Program(const std::string& dir, const std::vector<std::string>& args = {});
+    ~Program();  // kills the program if it still runs
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Display* display() const { return x; }
+    // The window captioned "Velmorath!", once it is mapped; 0 if none appears in time.
+    Window window(double seconds = 10);
+    // Waits until the window shows something other than black.
+    void waitForPicture(double seconds = 10);
+    // Lets the program draw for a while after a change.
+    void settle() const;
+    Picture capture();
+    // Focuses the window and types the keys, with xdotool's key names.
+    void key(const std::string& keys);
+
+    // The exit status (a signal counts as 128 + its number), or -1 if the
+    // program still runs after `seconds`.
+    int wait(double seconds);
+    bool running();
+    // What the program wrote on stderr; complete once it has exited.
+    std::string errors();
+
+  private:
+    pid_t pid = -1;
+    int status = -1;
+    int errorPipe = -1;
+    std::string errorText;
+    Display* x = nullptr;
+    Window win = 0;
+};
