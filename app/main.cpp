@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
+    glutKeyboardFunc(keyboard);
+    glutSpecialFunc(specialKeys);
     glutIdleFunc(idle);
     glutMainLoop();
     return 0;

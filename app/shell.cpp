@@ -1,11 +1,41 @@
 #include "shell.h"
 
+#include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <GL/glut.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 cScene gScene;
+bool gSpecularMode = false;
+bool gWindowed = true;
+
+namespace {
+
+// F7: the specular mode on even presses from start, unlit flat drawing on odd
+// ones. The specular colours stay in OpenGL's state when lighting goes off.
+void switchLighting() {
+    gSpecularMode = !gSpecularMode;
+    if (gSpecularMode) {
+        const GLfloat white[4] = {1, 1, 1, 1};
+        const GLfloat direction[4] = {1, 1, 1, 0};  // replaced by render before any frame
+        glShadeModel(GL_SMOOTH);
+        glEnable(GL_COLOR_MATERIAL);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 20);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+    } else {
+        glShadeModel(GL_FLAT);
+        glDisable(GL_COLOR_MATERIAL);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_LIGHT0);
+    }
+}
+
+}  // namespace
 
 bool init() {
     glEnable(GL_DEPTH_TEST);
@@ -44,4 +74,41 @@ void reshape(int width, int height) {
 // Redraws at once, as fast as the buffer swap allows; every frame advances the animation.
 void idle() {
     display();
+}
+
+void keyboard(unsigned char key, int, int) {
+    switch (key) {
+        case 27:  // Escape
+            std::exit(0);
+        case '+':
+            gScene.speedUp();
+            break;
+        case '-':
+            gScene.slowDown();
+            break;
+        default:
+            break;
+    }
+}
+
+void specialKeys(int key, int, int) {
+    switch (key) {
+        case GLUT_KEY_F1:
+            // freeglut restores the window's earlier size and place on the way back.
+            glutFullScreenToggle();
+            gWindowed = !gWindowed;
+            break;
+        case GLUT_KEY_F2:
+        case GLUT_KEY_F3:
+        case GLUT_KEY_F4:
+        case GLUT_KEY_F5:
+        case GLUT_KEY_F6:
+            gScene.setView(key - GLUT_KEY_F2 + 1);
+            break;
+        case GLUT_KEY_F7:
+            switchLighting();
+            break;
+        default:
+            break;
+    }
 }

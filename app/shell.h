@@ -5,6 +5,11 @@
 #include "scene/cScene.h"
 
 extern cScene gScene;
+// What F7 last switched to: true for the specular mode, false for unlit
+// drawing. False at start, when the start-up lighting is in use.
+extern bool gSpecularMode;
+// False while F1 has the window filling the screen.
+extern bool gWindowed;
 
 // Start-up OpenGL state and the textures. On failure prints one line on stderr
 // naming the file and the reason, and returns false.
@@ -13,3 +18,8 @@ bool init();
 void display();
 void reshape(int width, int height);
 void idle();
+
+// Escape quits, plus and minus change the orbital speed; other characters do nothing.
+void keyboard(unsigned char key, int x, int y);
+// F1 toggles full screen, F2 to F6 pick the camera, F7 switches the lighting.
+void specialKeys(int key, int x, int y);

@@ -3,8 +3,9 @@
 # Packages to build the program and its tests on Debian 12.
 BUILD_PACKAGES=(cmake g++ make pkg-config libgtest-dev freeglut3-dev libglu1-mesa-dev
                 libgl1-mesa-dri libpng-dev libturbojpeg0-dev zlib1g-dev libx11-dev libxfixes-dev)
-# A virtual display with Mesa's software OpenGL, and tools that drive and capture windows.
-DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
+# A virtual display with Mesa's software OpenGL, tools that drive and capture windows,
+# and a window manager for the full-screen test.
+DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox)
 # Screen of the virtual display.
 XVFB_SCREEN="-screen 0 1280x1024x24"
 

@@ -7,6 +7,11 @@
 
 #include <X11/extensions/Xfixes.h>
 
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <thread>
+
 namespace {
 
 TEST(Program, OpensItsCaptionedWindowAt100x100WithTheCursorHidden) {
@@ -71,6 +76,138 @@ TEST(Program, ResizedWindowKeepsTheSunRound) {
         EXPECT_NEAR(across / down, 1.0, 0.1)
             << width << " x " << height << ": the Sun is " << across << " x " << down << " pixels";
     }
+}
+
+// The Sun as the window shows it about the window's middle: its radius up and
+// down, and how bright it is 60% of the way up and down (5 x 5 patch means).
+struct Sun {
+    int up = 0, down = 0;
+    double top = 0, bottom = 0;
+    std::string text() const {
+        std::ostringstream out;
+        out << "Sun radius up " << up << ", down " << down << "; brightness top " << top
+            << ", bottom " << bottom;
+        return out.str();
+    }
+};
+
+Sun measureSun(const Picture& picture) {
+    Sun sun;
+    const int cx = picture.width / 2, cy = picture.height / 2;
+    auto bright = [&](int y) { return picture.at(cx, y).maxChannel() > 20; };
+    while (cy - sun.up - 1 >= 0 && bright(cy - sun.up - 1)) ++sun.up;
+    while (cy + sun.down + 1 < picture.height && bright(cy + sun.down + 1)) ++sun.down;
+    auto patch = [&](int y) {
+        double sum = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) sum += picture.at(cx + dx, y + dy).maxChannel();
+        return sum / 25;
+    };
+    sun.top = patch(cy - sun.up * 6 / 10);
+    sun.bottom = patch(cy + sun.down * 6 / 10);
+    return sun;
+}
+
+// The Earth can pass in front of the Sun for a moment, so a picture is taken
+// again until it matches, for a few seconds at most.
+bool eventually(Program& program, Sun& sun, const std::function<bool(const Sun&)>& check) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    do {
+        sun = measureSun(program.capture());
+        if (check(sun)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
+class Keys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(program.window(), 0u) << program.errors();
+        program.waitForPicture();
+    }
+    Program program{VELMORATH_SOURCE_DIR};
+};
+
+// Radii from the eye's distance to the Sun (radius 20) and a 579-pixel focal
+// length; the Sun is lit from the world origin, above it as seen from below
+// (view 2) and below it as seen from above (view 3).
+TEST_F(Keys, FunctionKeysMoveTheCamera) {
+    struct Case {
+        const char* key;
+        const char* expected;
+        std::function<bool(const Sun&)> check;
+    };
+    const Case cases[] = {
+        {"F3", "view 2: radius 27, lit at the top",
+         [](const Sun& s) { return s.up >= 24 && s.up <= 31 && s.bottom < 0.6 * s.top; }},
+        {"F4", "view 3: radius 27, lit at the bottom",
+         [](const Sun& s) { return s.down >= 24 && s.down <= 31 && s.top < 0.6 * s.bottom; }},
+        {"F6", "view 5: radius 58",
+         [](const Sun& s) { return s.up >= 53 && s.up <= 63 && s.down >= 53 && s.down <= 63; }},
+        {"F5", "view 4: inside the Sun, nothing in the middle",
+         [](const Sun& s) { return s.up == 0 && s.down == 0 && s.top == 0; }},
+        {"F2", "view 1: radius 19",
+         [](const Sun& s) { return s.up >= 17 && s.up <= 22 && s.down >= 17 && s.down <= 22; }},
+    };
+    for (const Case& c : cases) {
+        program.key(c.key);
+        Sun sun;
+        EXPECT_TRUE(eventually(program, sun, c.check))
+            << c.key << " should show " << c.expected << "; seen: " << sun.text();
+    }
+}
+
+TEST_F(Keys, F7TwiceDrawsUnlitAtFullBrightness) {
+    program.key("F4");  // from above: the Sun's top is in its own shadow
+    Sun sun;
+    auto shaded = [](const Sun& s) { return s.down > 20 && s.top < 0.6 * s.bottom; };
+    EXPECT_TRUE(eventually(program, sun, shaded)) << "start-up lighting; " << sun.text();
+    program.key("F7");
+    EXPECT_TRUE(eventually(program, sun, shaded)) << "specular mode; " << sun.text();
+    program.key("F7");
+    EXPECT_TRUE(eventually(
+        program, sun,
+        [](const Sun& s) { return s.down > 20 && s.top > 0.75 * s.bottom && s.top > 150; }))
+        << "unlit; " << sun.text();
+}
+
+TEST(WindowManager, F1FillsTheScreenAndF1AgainBrings640x480Back) {
+    WindowManager manager;
+    ASSERT_TRUE(manager.running()) << "openbox did not start";
+    Program program(VELMORATH_SOURCE_DIR);
+    const Window window = program.window();
+    ASSERT_NE(window, 0u) << program.errors();
+    Display* x = program.display();
+    auto placed = [&] {
+        XWindowAttributes a{};
+        XGetWindowAttributes(x, window, &a);
+        int left = 0, top = 0;
+        Window child = 0;
+        XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &left, &top, &child);
+        return std::vector<int>{left, top, a.width, a.height};
+    };
+    program.key("F1");
+    program.settle();
+    const int screenWidth = DisplayWidth(x, DefaultScreen(x));
+    const int screenHeight = DisplayHeight(x, DefaultScreen(x));
+    EXPECT_EQ(placed(), (std::vector<int>{0, 0, screenWidth, screenHeight}));
+    EXPECT_GT(measureSun(program.capture()).up, 19 * screenHeight / 480 - 3) << "projection";
+    program.key("F1");
+    program.settle();
+    EXPECT_EQ(placed()[2], 640);
+    EXPECT_EQ(placed()[3], 480);
+}
+
+TEST_F(Keys, EscapeExitsWithStatusZero) {
+    program.key("Escape");
+    EXPECT_EQ(program.wait(5), 0);
+    EXPECT_EQ(program.errors(), "");
+}
+
+TEST_F(Keys, ClosingTheWindowExitsWithStatusZero) {
+    program.close();
+    EXPECT_EQ(program.wait(5), 0);
 }
 
 }  // namespace

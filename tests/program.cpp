@@ -30,7 +30,66 @@ bool poll(double seconds, F done) {
     return true;
 }
 
+// A window captioned "Velmorath!" at or below `parent`, mapped; 0 if none.
+Window findWindow(Display* x, Window parent) {
+    Window found = 0, root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(x, parent, &root, &up, &children, &count);
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        XWindowAttributes attributes{};
+        if (XFetchName(x, children[i], &name) && std::strcmp(name, "Velmorath!") == 0 &&
+            XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
+            found = children[i];
+        else
+            found = findWindow(x, children[i]);  // under a window manager's frame
+        if (name) XFree(name);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+// Starts a program with its output discarded.
+pid_t spawn(const char* file, char* const argv[]) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execvp(file, argv);
+        _exit(127);
+    }
+    return pid;
+}
+
 }  // namespace
+
+WindowManager::WindowManager() {
+    char name[] = "openbox";
+    char* argv[] = {name, nullptr};
+    pid = spawn("openbox", argv);
+    Display* x = XOpenDisplay(nullptr);
+    if (!x) return;
+    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+    ready = poll(10, [&] {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, AnyPropertyType, &type,
+                           &format, &items, &after, &data);
+        if (data) XFree(data);
+        return items > 0;
+    });
+    XCloseDisplay(x);
+}
+
+WindowManager::~WindowManager() {
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+}
 
 int Pixel::maxChannel() const {
     return std::max({r, g, b});
@@ -44,15 +103,15 @@ Program::Program(const std::string& dir, const std::vector<std::string>& args) {
     pid = fork();
     if (pid == 0) {
         dup2(fds[1], STDERR_FILENO);
-        close(fds[0]);
-        close(fds[1]);
+        ::close(fds[0]);
+        ::close(fds[1]);
         std::vector<char*> argv = {const_cast<char*>(VELMORATH_EXE)};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         if (chdir(dir.c_str()) == 0) execv(VELMORATH_EXE, argv.data());
         _exit(127);
     }
-    close(fds[1]);
+    ::close(fds[1]);
     errorPipe = fds[0];
     fcntl(errorPipe, F_SETFL, O_NONBLOCK);
 }
@@ -62,25 +121,13 @@ Program::~Program() {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    if (errorPipe >= 0) close(errorPipe);
+    if (errorPipe >= 0) ::close(errorPipe);
     if (x) XCloseDisplay(x);
 }
 
 Window Program::window(double seconds) {
     poll(seconds, [&] {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-        for (unsigned i = 0; i < count && !win; ++i) {
-            char* name = nullptr;
-            XWindowAttributes attributes{};
-            if (XFetchName(x, children[i], &name) && std::strcmp(name, "Velmorath!") == 0 &&
-                XGetWindowAttributes(x, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                win = children[i];
-            if (name) XFree(name);
-        }
-        if (children) XFree(children);
+        win = findWindow(x, DefaultRootWindow(x));
         return win != 0 || !running();
     });
     return win;
@@ -122,6 +169,18 @@ void Program::key(const std::string& keys) {
     const std::string command =
         "xdotool windowfocus --sync " + std::to_string(win) + " key --delay 30 " + keys;
     if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+void Program::close() {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = win;
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, win, False, NoEventMask, &event);
+    XFlush(x);
 }
 
 int Program::wait(double seconds) {

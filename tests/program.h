@@ -21,6 +21,21 @@ struct Picture {
     Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
+// Openbox, a window manager that supports full screen the way desktops do,
+// running on the display for as long as the object lives.
+class WindowManager {
+  public:
+    WindowManager();
+    ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+    bool running() const { return ready; }
+
+  private:
+    pid_t pid = -1;
+    bool ready = false;
+};
+
 class Program {
   public:
     // Starts the program with `dir` as its working directory.
@@ -39,6 +54,8 @@ class Program {
     Picture capture();
     // Focuses the window and types the keys, with xdotool's key names.
     void key(const std::string& keys);
+    // Asks the window to close, as a window manager's close button does.
+    void close();
 
     // The exit status (a signal counts as 128 + its number), or -1 if the
     // program still runs after `seconds`.
