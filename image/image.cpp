@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -16,6 +17,20 @@ namespace {
 bool isPng(const unsigned char* data, std::size_t size) {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     return size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
+// libpng allocates a chunk's buffer from the length the chunk claims, before it
+// finds the data missing, so a 50-byte file could cost gigabytes. Every chunk up
+// to IEND must lie within the data before libpng sees it.
+bool pngChunksFit(const unsigned char* data, std::size_t size) {
+    for (std::size_t at = 8; at + 12 <= size;) {
+        const std::uint32_t length = (std::uint32_t{data[at]} << 24) | (data[at + 1] << 16) |
+                                     (data[at + 2] << 8) | data[at + 3];
+        if (length > size - at - 12) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + std::size_t{length};
+    }
+    return false;
 }
 
 // A JPEG starts with the SOI marker FF D8, followed by the next marker's FF.
@@ -47,6 +62,10 @@ void allocate(Image& out, int width, int height, int channels) {
 
 bool decodePng(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
                std::string& error) {
+    if (!pngChunksFit(data, size)) {
+        error = "truncated or corrupt PNG: a chunk runs past the end of the file";
+        return false;
+    }
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     // Frees libpng's state on every path; freeing an already freed image is harmless.

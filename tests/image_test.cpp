@@ -202,6 +202,11 @@ TEST_F(ImageRefusal, BrokenPngAndJpegData) {
                   "");
     expectRefused(file("header.png", Bytes(goodPng.begin(), goodPng.begin() + 33)), "");
     expectRefused(file("crc.png", fixtures::withBadIdatCrc(goodPng)), "");
+    // A chunk claiming 1.6 GB in a 46-byte file: refused before libpng allocates for it.
+    Bytes claim(goodPng.begin(), goodPng.begin() + 33);
+    for (unsigned char c : Bytes{0x61, 0x63, 0x54, 0x4C, 'i', 'T', 'X', 't', 'I', 'D', 'A', 'T'})
+        claim.push_back(c);
+    expectRefused(file("claim.png", claim), "a chunk runs past the end");
     expectRefused(file("half.jpg", Bytes(goodJpeg.begin(), goodJpeg.begin() + goodJpeg.size() / 2)),
                   "");
     expectRefused(file("cut.jpg", Bytes(goodJpeg.begin(), goodJpeg.end() - 40)), "Premature end");
