@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     glutInitWindowSize(640, 480);
     glutCreateWindow("Velmorath!");
     glutSetCursor(GLUT_CURSOR_NONE);
+    syncToRefresh();  // draw at the display's rate, not thousands of frames a second
 
     if (!init()) std::exit(-1);
 

@@ -2,9 +2,11 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <GL/glx.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 cScene gScene;
 bool gSpecularMode = false;
@@ -35,7 +37,32 @@ void switchLighting() {
     }
 }
 
+// Whether a space-separated extension list names `extension` exactly.
+bool listed(const char* extensions, const std::string& extension) {
+    std::istringstream words(extensions ? extensions : "");
+    for (std::string word; words >> word;)
+        if (word == extension) return true;
+    return false;
+}
+
 }  // namespace
+
+void syncToRefresh() {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || !drawable) return;
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    const auto address = [](const char* name) {
+        return glXGetProcAddress(reinterpret_cast<const GLubyte*>(name));
+    };
+    const auto setExt = reinterpret_cast<PFNGLXSWAPINTERVALEXTPROC>(address("glXSwapIntervalEXT"));
+    const auto setMesa =
+        reinterpret_cast<PFNGLXSWAPINTERVALMESAPROC>(address("glXSwapIntervalMESA"));
+    if (setExt && listed(extensions, "GLX_EXT_swap_control"))
+        setExt(display, drawable, 1);
+    else if (setMesa && listed(extensions, "GLX_MESA_swap_control"))
+        setMesa(1);
+}
 
 bool init() {
     glEnable(GL_DEPTH_TEST);
@@ -50,6 +77,7 @@ bool init() {
         std::fprintf(stderr, "velmorath: %s\n", failure.c_str());
         return false;
     }
+    gScene.buildSpheres();
     return true;
 }
 

@@ -11,6 +11,11 @@ extern bool gSpecularMode;
 // False while F1 has the window filling the screen.
 extern bool gWindowed;
 
+// Asks the driver to swap buffers once per display refresh, where it offers
+// that (GLX_EXT_swap_control or GLX_MESA_swap_control). Needs the window's
+// context current. Mesa's vblank_mode=0 still turns it off.
+void syncToRefresh();
+
 // Start-up OpenGL state and the textures. On failure prints one line on stderr
 // naming the file and the reason, and returns false.
 bool init();

@@ -18,13 +18,9 @@ const Camera kCameras[5] = {
 
 const GLfloat kOrigin[4] = {0, 0, 0, 1};
 
-// A textured sphere of GLU's, 32 slices by 32 stacks, centred on the current origin.
-void drawSphere(GLdouble radius) {
-    GLUquadric* quadric = gluNewQuadric();
-    gluQuadricTexture(quadric, GL_TRUE);
-    gluSphere(quadric, radius, 32, 32);
-    gluDeleteQuadric(quadric);
-}
+// The display lists after `spheres`, and the radius each sphere is built with.
+enum Sphere { kSun, kEarth, kMoon };
+const GLdouble kRadius[3] = {20, 12, 4};
 
 // Adds a step to an orbit angle; past 360 the angle starts again from exactly 0.
 float stepAngle(float angle, float step) {
@@ -35,7 +31,13 @@ float stepAngle(float angle, float step) {
 }  // namespace
 
 cScene::cScene()
-    : view(1), moonAngle(0), earthAngle(0), earthStep(0.05f), moonStep(0.15f), earthSpin(0) {}
+    : view(1),
+      moonAngle(0),
+      earthAngle(0),
+      earthStep(0.05f),
+      moonStep(0.15f),
+      earthSpin(0),
+      spheres(0) {}
 
 cScene::~cScene() = default;
 
@@ -77,6 +79,19 @@ bool cScene::loadTextures(std::string* failure) {
     return true;
 }
 
+// GLU's textured spheres, 32 slices by 32 stacks, centred on the origin.
+void cScene::buildSpheres() {
+    spheres = glGenLists(3);
+    GLUquadric* quadric = gluNewQuadric();
+    gluQuadricTexture(quadric, GL_TRUE);
+    for (int sphere : {kSun, kEarth, kMoon}) {
+        glNewList(spheres + sphere, GL_COMPILE);
+        gluSphere(quadric, kRadius[sphere], 32, 32);
+        glEndList();
+    }
+    gluDeleteQuadric(quadric);
+}
+
 void cScene::render() {
     if (view >= 1 && view <= 5) {
         const Camera& c = kCameras[view - 1];
@@ -89,7 +104,7 @@ void cScene::render() {
         glTranslatef(0, 0, -300);
 
         glBindTexture(GL_TEXTURE_2D, sunTexture.getId());
-        drawSphere(20);
+        glCallList(spheres + kSun);
         glLightfv(GL_LIGHT0, GL_POSITION, kOrigin);  // from here on, light from the Sun
 
         glBindTexture(GL_TEXTURE_2D, earthTexture.getId());
@@ -99,14 +114,14 @@ void cScene::render() {
         {
             glRotatef(110, 110, 0, 0);  // tilts the texture's top (the -z pole) up
             glRotatef(earthSpin, 0, 0, 1);
-            drawSphere(12);
+            glCallList(spheres + kEarth);
         }
         glPopMatrix();
 
         glBindTexture(GL_TEXTURE_2D, moonTexture.getId());
         glRotatef(moonAngle, 0, 1, 0);
         glTranslatef(30, 0, 0);
-        drawSphere(4);
+        glCallList(spheres + kMoon);
 
         advance();
     }

@@ -16,6 +16,9 @@ class cScene {
     // Loads the Earth, Sun and Moon textures from img/, stopping at the first
     // failure; `failure`, when given, then names the file and the reason.
     bool loadTextures(std::string* failure = nullptr);
+    // Compiles the three spheres into display lists, once, before the first
+    // frame. Like the textures, the lists live until the process ends.
+    void buildSpheres();
     // Draws one frame onto the current modelview matrix, then advances.
     void render();
     // Moves the bodies on by one frame's steps.
@@ -44,4 +47,5 @@ class cScene {
     cTexture earthTexture;
     cTexture moonTexture;
     float earthSpin;  // degrees about the Earth's own axis; never wrapped
+    GLuint spheres;   // first of three display lists: the Sun's, Earth's and Moon's spheres
 };

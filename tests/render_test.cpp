@@ -252,6 +252,7 @@ class FirstFrame : public GlTest {
     void draw(int view) {
         scene = cScene();
         ASSERT_TRUE(loadSceneImages(scene));
+        scene.buildSpheres();
         scene.setView(view);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
