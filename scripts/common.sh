@@ -6,6 +6,8 @@ BUILD_PACKAGES=(cmake g++ make pkg-config libgtest-dev freeglut3-dev libglu1-mes
 # A virtual display with Mesa's software OpenGL, tools that drive and capture windows,
 # and a window manager for the full-screen test.
 DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox)
+# The sanitizer build and the fuzz target.
+CHECK_PACKAGES=(clang libclang-rt-14-dev)
 # Screen of the virtual display.
 XVFB_SCREEN="-screen 0 1280x1024x24"
 
@@ -25,8 +27,10 @@ install_packages() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures and builds into build/ with the default preset and any extra cache settings.
+# Configures and builds a preset (default: "default") with any extra cache settings.
 build() {
-    cmake --preset default "$@" >/dev/null
-    cmake --build --preset default -j"$(nproc)"
+    local preset=default
+    [ $# -gt 0 ] && [ "${1#-}" = "$1" ] && preset=$1 && shift
+    cmake --preset "$preset" "$@" >/dev/null
+    cmake --build --preset "$preset" -j"$(nproc)"
 }

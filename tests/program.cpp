@@ -102,6 +102,11 @@ Program::Program(const std::string& dir, const std::vector<std::string>& args) {
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     pid = fork();
     if (pid == 0) {
+        // In the sanitizer build, the program's leaks at exit are Mesa's context,
+        // reported without names once Mesa has unloaded its driver; the OpenGL
+        // tests check our code for leaks in-process instead.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
         dup2(fds[1], STDERR_FILENO);
         ::close(fds[0]);
         ::close(fds[1]);
