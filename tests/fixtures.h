@@ -47,6 +47,7 @@ Bytes withJpegSize(Bytes file, unsigned width, unsigned height);
 Bytes withBadIdatCrc(Bytes file);
 
 void writeFile(const std::string& path, const Bytes& data);
+Bytes readFile(const std::string& path);
 
 // A new empty directory under the system's temporary directory, removed with
 // everything in it when the object goes.

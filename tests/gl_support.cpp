@@ -57,15 +57,19 @@ void writeSceneImages(const std::string& dir) {
             })));
 }
 
-bool loadSceneImages(cScene& scene) {
-    fixtures::TempDir dir;
-    writeSceneImages(dir.path);
+bool loadSceneFrom(cScene& scene, const std::string& dir) {
     char previous[4096];
-    if (!getcwd(previous, sizeof previous) || chdir(dir.path.c_str()) != 0) return false;
+    if (!getcwd(previous, sizeof previous) || chdir(dir.c_str()) != 0) return false;
     std::string failure;
     const bool ok = scene.loadTextures(&failure);
     EXPECT_TRUE(ok) << failure;
     return chdir(previous) == 0 && ok;
+}
+
+bool loadSceneImages(cScene& scene) {
+    fixtures::TempDir dir;
+    writeSceneImages(dir.path);
+    return loadSceneFrom(scene, dir.path);
 }
 
 fixtures::Rgb readPixel(int x, int y) {

@@ -16,8 +16,10 @@ void openTestWindow();
 // yellow; PNG data under the .jpg name) and img/moon.jpg (blue) under `dir`.
 void writeSceneImages(const std::string& dir);
 
-// Loads the scene's images from a fresh set made under a temporary folder.
 class cScene;
+// Loads the scene's textures from `dir`/img.
+bool loadSceneFrom(cScene& scene, const std::string& dir);
+// Loads the scene's images from a fresh set made under a temporary folder.
 bool loadSceneImages(cScene& scene);
 
 fixtures::Rgb readPixel(int x, int y);

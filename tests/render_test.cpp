@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "app/shell.h"
+#include "bad_inputs.h"
 #include "gl_support.h"
 #include "image/image.h"
 #include "scene/cScene.h"
@@ -364,6 +365,60 @@ TEST_F(FirstFrame, ViewFromInsideTheSunIsBlackAtFirst) {
     for (std::size_t i = 0; i < frame.size(); i += 4)
         lit += frame[i] || frame[i + 1] || frame[i + 2];
     EXPECT_EQ(lit, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The first frame with the textures in `dir`/img, from `view`.
+std::vector<unsigned char> firstFrame(const std::string& dir, int view) {
+    cScene scene;
+    scene.setupLights();
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_TRUE(loadSceneFrom(scene, dir));
+    scene.buildSpheres();
+    scene.setView(view);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene.render();
+    std::vector<unsigned char> frame(640 * 480 * 4);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    return frame;
+}
+
+// ImageMagick converts each image that loads to 8-bit RGB, transparency on
+// black; the program must draw the converted copy and the original alike.
+TEST_F(GlTest, EveryUnusualImageThatLoadsDrawsLikeItsPlainRgbCopy) {
+    for (const BadInput& input : badInputs()) {
+        if (!input.loads) continue;
+        SCOPED_TRACE(input.name);
+        fixtures::TempDir original, plain;
+        installBadInput(input, original.path);
+        const std::string source = original.path + "/img/" + input.replaces;
+        const std::string copy = plain.path + "/plain.png";
+        const std::string convert = "convert '" + source +
+                                    "' -background black -alpha remove -alpha off -depth 8 "
+                                    "-type TrueColor PNG24:'" +
+                                    copy + "'";
+        ASSERT_EQ(std::system(convert.c_str()), 0) << convert;
+        BadInput converted = input;
+        converted.data = fixtures::readFile(copy);
+        installBadInput(converted, plain.path);
+
+        const int view = input.replaces == "sun.png" ? 5 : 1;  // the body large on screen
+        const std::vector<unsigned char> a = firstFrame(original.path, view);
+        const std::vector<unsigned char> b = firstFrame(plain.path, view);
+        int differing = 0, largest = 0, drawn = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            const int d = std::abs(a[i] - b[i]);
+            largest = std::max(largest, d);
+            differing += d > 2;
+            drawn += a[i] > 0;
+        }
+        EXPECT_EQ(differing, 0) << "largest difference " << largest;
+        EXPECT_GT(drawn, 1000);
+    }
 }
 
 }  // namespace
