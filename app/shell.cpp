@@ -14,8 +14,9 @@ bool gWindowed = true;
 
 namespace {
 
-// F7: the specular mode on even presses from start, unlit flat drawing on odd
-// ones. The specular colours stay in OpenGL's state when lighting goes off.
+// F7: the first press and every other one after it turn on the specular mode,
+// the others unlit flat drawing; the start-up lighting never comes back. The
+// specular colours stay in OpenGL's state while lighting is off.
 void switchLighting() {
     gSpecularMode = !gSpecularMode;
     if (gSpecularMode) {

@@ -134,11 +134,4 @@ TEST_F(Keys, EveryOtherKeyDoesNothing) {
     EXPECT_TRUE(gWindowed);
 }
 
-// The child re-runs the test from the start, so it exits from its own window
-// and context, as the program does.
-TEST_F(Keys, EscapeExitsWithStatusZero) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
-}
-
 }  // namespace
