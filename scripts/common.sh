@@ -4,8 +4,8 @@
 BUILD_PACKAGES=(cmake g++ make pkg-config libgtest-dev freeglut3-dev libglu1-mesa-dev
                 libgl1-mesa-dri libpng-dev libturbojpeg0-dev zlib1g-dev libx11-dev libxfixes-dev)
 # A virtual display with Mesa's software OpenGL, tools that drive and capture windows,
-# and a window manager for the full-screen test.
-DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox)
+# a window manager for the full-screen test, and apitrace to record GL calls.
+DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox apitrace)
 # The sanitizer build and the fuzz target.
 CHECK_PACKAGES=(clang libclang-rt-14-dev)
 # Screen of the virtual display.

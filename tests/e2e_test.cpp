@@ -210,4 +210,65 @@ TEST_F(Keys, ClosingTheWindowExitsWithStatusZero) {
     EXPECT_EQ(program.wait(5), 0);
 }
 
+// A whole frame as apitrace records it: the third frame, after two advances
+// (Earth 0.1 degrees, Moon 0.3, spin 2). Textures were loaded Earth, Sun, Moon,
+// so their names are 1, 2, 3; gluLookAt shows as its matrix and translation.
+TEST(Frame, IssuesItsOpenGlCallsInOrder) {
+    fixtures::TempDir dir;
+    const std::string trace = dir.path + "/velmorath.trace", dump = dir.path + "/dump.txt";
+    {
+        Program program(VELMORATH_SOURCE_DIR, {"apitrace", "trace", "--output", trace});
+        ASSERT_NE(program.window(), 0u) << program.errors();
+        program.waitForPicture();
+        program.key("Escape");
+        ASSERT_EQ(program.wait(10), 0) << program.errors();
+    }
+    const std::string command = "apitrace dump --color=never '" + trace + "' > '" + dump + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    std::vector<std::string> frame;
+    const fixtures::Bytes text = fixtures::readFile(dump);
+    std::istringstream lines(std::string(text.begin(), text.end()));
+    int swaps = 0;
+    for (std::string line; std::getline(lines, line) && swaps < 3;) {
+        const std::size_t call = line.find(' ');
+        if (line.empty() || call == std::string::npos) continue;
+        if (line.find("glXSwapBuffers", call) != std::string::npos)
+            ++swaps;
+        else if (swaps == 2)
+            frame.push_back(line.substr(call + 1));
+    }
+    const std::vector<std::string> expected = {
+        "glClear(mask = GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT)",
+        "glLoadIdentity()",
+        "glMultMatrixf(m = {0.9998612, 0, 0.01666435, 0, 0, 1, -0, 0, -0.01666435, 0, 0.9998612, "
+        "0, "
+        "0, 0, 0, 1})",
+        "glTranslated(x = -10, y = -0, z = -300)",
+        "glMatrixMode(mode = GL_MODELVIEW)",
+        "glPushMatrix()",
+        "glLightfv(light = GL_LIGHT0, pname = GL_POSITION, params = {0, 0, 0, 1})",
+        "glTranslatef(x = 0, y = 0, z = -300)",
+        "glBindTexture(target = GL_TEXTURE_2D, texture = 2)",
+        "glCallList(list = 1)",
+        "glLightfv(light = GL_LIGHT0, pname = GL_POSITION, params = {0, 0, 0, 1})",
+        "glBindTexture(target = GL_TEXTURE_2D, texture = 1)",
+        "glRotatef(angle = 0.1, x = 0, y = 1, z = 0)",
+        "glTranslatef(x = 105, y = 0, z = 0)",
+        "glPushMatrix()",
+        "glRotatef(angle = 110, x = 110, y = 0, z = 0)",
+        "glRotatef(angle = 2, x = 0, y = 0, z = 1)",
+        "glCallList(list = 2)",
+        "glPopMatrix()",
+        "glBindTexture(target = GL_TEXTURE_2D, texture = 3)",
+        "glRotatef(angle = 0.3, x = 0, y = 1, z = 0)",
+        "glTranslatef(x = 30, y = 0, z = 0)",
+        "glCallList(list = 3)",
+        "glPopMatrix()",
+        "glFlush()",
+        "glFlush()",  // freeglut's, before the swap
+    };
+    EXPECT_EQ(frame, expected);
+}
+
 }  // namespace

@@ -95,7 +95,7 @@ int Pixel::maxChannel() const {
     return std::max({r, g, b});
 }
 
-Program::Program(const std::string& dir, const std::vector<std::string>& args) {
+Program::Program(const std::string& dir, const std::vector<std::string>& wrapper) {
     x = XOpenDisplay(nullptr);
     if (!x) throw std::runtime_error("no X display: run the tests under Xvfb (scripts/test)");
     int fds[2];
@@ -106,14 +106,18 @@ Program::Program(const std::string& dir, const std::vector<std::string>& args) {
         // reported without names once Mesa has unloaded its driver; the OpenGL
         // tests check our code for leaks in-process instead.
         const char* asan = std::getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
+        // A wrapper's preloaded library may come before the sanitizer runtime.
+        setenv("ASAN_OPTIONS",
+               (std::string(asan ? asan : "") + ":detect_leaks=0:verify_asan_link_order=0").c_str(),
+               1);
         dup2(fds[1], STDERR_FILENO);
         ::close(fds[0]);
         ::close(fds[1]);
-        std::vector<char*> argv = {const_cast<char*>(VELMORATH_EXE)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& word : wrapper) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(const_cast<char*>(VELMORATH_EXE));
         argv.push_back(nullptr);
-        if (chdir(dir.c_str()) == 0) execv(VELMORATH_EXE, argv.data());
+        if (chdir(dir.c_str()) == 0) execvp(argv[0], argv.data());
         _exit(127);
     }
     ::close(fds[1]);

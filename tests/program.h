@@ -38,8 +38,9 @@ class WindowManager {
 
 class Program {
   public:
-    // Starts the program with `dir` as its working directory.
-    explicit Program(const std::string& dir, const std::vector<std::string>& args = {});
+    // Starts the program with `dir` as its working directory, through the
+    // command `wrapper` when one is given (apitrace, for instance).
+    explicit Program(const std::string& dir, const std::vector<std::string>& wrapper = {});
     ~Program();  // kills the program if it still runs
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
