@@ -2,6 +2,11 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 // Where each camera looks from and to; the up vector is always +y.
@@ -18,9 +23,67 @@ const Camera kCameras[5] = {
 
 const GLfloat kOrigin[4] = {0, 0, 0, 1};
 
-// The display lists after `spheres`, and the radius each sphere is built with.
+// The spheres in the buffers, in order, and the radius of each.
 enum Sphere { kSun, kEarth, kMoon };
-const GLdouble kRadius[3] = {20, 12, 4};
+const GLfloat kRadius[3] = {20, 12, 4};
+
+constexpr int kSlices = 32, kStacks = 32;
+constexpr int kIndicesPerSphere = kSlices * kStacks * 6;
+
+// A sphere vertex as the vertex, normal and texture-coordinate arrays read it.
+struct Vertex {
+    GLfloat x, y, z, nx, ny, nz, s, t;
+};
+
+// The vertices, normals and texture coordinates of gluSphere(radius, 32, 32)
+// with GLU's default outward smooth normals, computed as GLU computes them:
+// float sines and cosines, the poles pinned to a point, rows from +z (t = 1)
+// down to -z (t = 0). GLU draws each row as a quad strip; each quad becomes
+// the two triangles OpenGL splits it into, on the same diagonal and with the
+// same last vertex, so the picture does not change.
+void appendSphere(GLfloat radius, std::vector<Vertex>& vertices, std::vector<GLushort>& indices) {
+    const double pi = 3.14159265358979323846;
+    GLfloat sinSlice[kSlices + 1], cosSlice[kSlices + 1];
+    GLfloat sinStack[kStacks + 1], cosStack[kStacks + 1];
+    for (int i = 0; i < kSlices; ++i) {
+        const GLfloat angle = static_cast<GLfloat>(2 * pi * i / kSlices);
+        sinSlice[i] = static_cast<GLfloat>(std::sin(angle));
+        cosSlice[i] = static_cast<GLfloat>(std::cos(angle));
+    }
+    sinSlice[kSlices] = sinSlice[0];
+    cosSlice[kSlices] = cosSlice[0];
+    for (int j = 0; j <= kStacks; ++j) {
+        const GLfloat angle = static_cast<GLfloat>(pi * j / kStacks);
+        sinStack[j] = static_cast<GLfloat>(std::sin(angle));
+        cosStack[j] = static_cast<GLfloat>(std::cos(angle));
+    }
+    sinStack[0] = sinStack[kStacks] = 0;
+
+    const GLushort first = static_cast<GLushort>(vertices.size());
+    for (int j = 0; j <= kStacks; ++j) {
+        const GLfloat ring = radius * sinStack[j], z = radius * cosStack[j];
+        for (int i = 0; i <= kSlices; ++i)
+            vertices.push_back({ring * sinSlice[i], ring * cosSlice[i], z,
+                                sinSlice[i] * sinStack[j], cosSlice[i] * sinStack[j], cosStack[j],
+                                1 - static_cast<GLfloat>(i) / kSlices,
+                                1 - static_cast<GLfloat>(j) / kStacks});
+    }
+    for (int j = 0; j < kStacks; ++j)
+        for (int i = 0; i < kSlices; ++i) {
+            // The quad's corners in strip order: a, b on the lower ring, c, d next along.
+            const GLushort a = first + (j + 1) * (kSlices + 1) + i,
+                           b = first + j * (kSlices + 1) + i;
+            const GLushort c = a + 1, d = b + 1;
+            indices.insert(indices.end(), {a, b, d, c, a, d});
+        }
+}
+
+// Draws one of the spheres from the buffers, centred on the current origin.
+void drawSphere(Sphere sphere) {
+    const std::uintptr_t offset = sphere * kIndicesPerSphere * sizeof(GLushort);
+    glDrawElements(GL_TRIANGLES, kIndicesPerSphere, GL_UNSIGNED_SHORT,
+                   reinterpret_cast<const void*>(offset));
+}
 
 // Adds a step to an orbit angle; past 360 the angle starts again from exactly 0.
 float stepAngle(float angle, float step) {
@@ -37,7 +100,7 @@ cScene::cScene()
       earthStep(0.05f),
       moonStep(0.15f),
       earthSpin(0),
-      spheres(0) {}
+      sphereBuffers{0, 0} {}
 
 cScene::~cScene() = default;
 
@@ -79,17 +142,26 @@ bool cScene::loadTextures(std::string* failure) {
     return true;
 }
 
-// GLU's textured spheres, 32 slices by 32 stacks, centred on the origin.
 void cScene::buildSpheres() {
-    spheres = glGenLists(3);
-    GLUquadric* quadric = gluNewQuadric();
-    gluQuadricTexture(quadric, GL_TRUE);
-    for (int sphere : {kSun, kEarth, kMoon}) {
-        glNewList(spheres + sphere, GL_COMPILE);
-        gluSphere(quadric, kRadius[sphere], 32, 32);
-        glEndList();
-    }
-    gluDeleteQuadric(quadric);
+    std::vector<Vertex> vertices;
+    std::vector<GLushort> indices;
+    for (GLfloat radius : kRadius) appendSphere(radius, vertices, indices);
+
+    glGenBuffers(2, sphereBuffers);
+    glBindBuffer(GL_ARRAY_BUFFER, sphereBuffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(Vertex), vertices.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereBuffers[1]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLushort), indices.data(),
+                 GL_STATIC_DRAW);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex),
+                    reinterpret_cast<const void*>(offsetof(Vertex, x)));
+    glNormalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, nx)));
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex),
+                      reinterpret_cast<const void*>(offsetof(Vertex, s)));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 void cScene::render() {
@@ -104,7 +176,7 @@ void cScene::render() {
         glTranslatef(0, 0, -300);
 
         glBindTexture(GL_TEXTURE_2D, sunTexture.getId());
-        glCallList(spheres + kSun);
+        drawSphere(kSun);
         glLightfv(GL_LIGHT0, GL_POSITION, kOrigin);  // from here on, light from the Sun
 
         glBindTexture(GL_TEXTURE_2D, earthTexture.getId());
@@ -114,14 +186,14 @@ void cScene::render() {
         {
             glRotatef(110, 110, 0, 0);  // tilts the texture's top (the -z pole) up
             glRotatef(earthSpin, 0, 0, 1);
-            glCallList(spheres + kEarth);
+            drawSphere(kEarth);
         }
         glPopMatrix();
 
         glBindTexture(GL_TEXTURE_2D, moonTexture.getId());
         glRotatef(moonAngle, 0, 1, 0);
         glTranslatef(30, 0, 0);
-        glCallList(spheres + kMoon);
+        drawSphere(kMoon);
 
         advance();
     }

@@ -16,8 +16,9 @@ class cScene {
     // Loads the Earth, Sun and Moon textures from img/, stopping at the first
     // failure; `failure`, when given, then names the file and the reason.
     bool loadTextures(std::string* failure = nullptr);
-    // Compiles the three spheres into display lists, once, before the first
-    // frame. Like the textures, the lists live until the process ends.
+    // Puts the three spheres' vertices into buffers and points OpenGL's vertex,
+    // normal and texture-coordinate arrays at them, once, before the first
+    // frame. Like the textures, the buffers live until the process ends.
     void buildSpheres();
     // Draws one frame onto the current modelview matrix, then advances.
     void render();
@@ -46,6 +47,6 @@ class cScene {
     cTexture sunTexture;
     cTexture earthTexture;
     cTexture moonTexture;
-    float earthSpin;  // degrees about the Earth's own axis; never wrapped
-    GLuint spheres;   // first of three display lists: the Sun's, Earth's and Moon's spheres
+    float earthSpin;          // degrees about the Earth's own axis; never wrapped
+    GLuint sphereBuffers[2];  // the spheres' vertices and their indices
 };

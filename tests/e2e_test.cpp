@@ -212,7 +212,8 @@ TEST_F(Keys, ClosingTheWindowExitsWithStatusZero) {
 
 // A whole frame as apitrace records it: the third frame, after two advances
 // (Earth 0.1 degrees, Moon 0.3, spin 2). Textures were loaded Earth, Sun, Moon,
-// so their names are 1, 2, 3; gluLookAt shows as its matrix and translation.
+// so their names are 1, 2, 3; gluLookAt shows as its matrix and translation;
+// each sphere is 6144 indices into the buffers built at start-up.
 TEST(Frame, IssuesItsOpenGlCallsInOrder) {
     fixtures::TempDir dir;
     const std::string trace = dir.path + "/velmorath.trace", dump = dir.path + "/dump.txt";
@@ -250,7 +251,8 @@ TEST(Frame, IssuesItsOpenGlCallsInOrder) {
         "glLightfv(light = GL_LIGHT0, pname = GL_POSITION, params = {0, 0, 0, 1})",
         "glTranslatef(x = 0, y = 0, z = -300)",
         "glBindTexture(target = GL_TEXTURE_2D, texture = 2)",
-        "glCallList(list = 1)",
+        "glDrawElements(mode = GL_TRIANGLES, count = 6144, type = GL_UNSIGNED_SHORT, indices = "
+        "NULL)",
         "glLightfv(light = GL_LIGHT0, pname = GL_POSITION, params = {0, 0, 0, 1})",
         "glBindTexture(target = GL_TEXTURE_2D, texture = 1)",
         "glRotatef(angle = 0.1, x = 0, y = 1, z = 0)",
@@ -258,12 +260,14 @@ TEST(Frame, IssuesItsOpenGlCallsInOrder) {
         "glPushMatrix()",
         "glRotatef(angle = 110, x = 110, y = 0, z = 0)",
         "glRotatef(angle = 2, x = 0, y = 0, z = 1)",
-        "glCallList(list = 2)",
+        "glDrawElements(mode = GL_TRIANGLES, count = 6144, type = GL_UNSIGNED_SHORT, indices = "
+        "0x3000)",
         "glPopMatrix()",
         "glBindTexture(target = GL_TEXTURE_2D, texture = 3)",
         "glRotatef(angle = 0.3, x = 0, y = 1, z = 0)",
         "glTranslatef(x = 30, y = 0, z = 0)",
-        "glCallList(list = 3)",
+        "glDrawElements(mode = GL_TRIANGLES, count = 6144, type = GL_UNSIGNED_SHORT, indices = "
+        "0x6000)",
         "glPopMatrix()",
         "glFlush()",
         "glFlush()",  // freeglut's, before the swap
