@@ -2,7 +2,8 @@
 
 # Packages to build the program and its tests on Debian 12.
 BUILD_PACKAGES=(cmake g++ make pkg-config libgtest-dev freeglut3-dev libglu1-mesa-dev
-                libgl1-mesa-dri libpng-dev libturbojpeg0-dev zlib1g-dev libx11-dev libxfixes-dev)
+                libgl1-mesa-dri libpng-dev libturbojpeg0-dev libjpeg62-turbo-dev zlib1g-dev
+                libx11-dev libxfixes-dev)
 # A virtual display with Mesa's software OpenGL, tools that drive and capture windows,
 # a window manager for the full-screen test, and apitrace to record GL calls.
 DISPLAY_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox apitrace)
