@@ -48,6 +48,15 @@ bool listed(const char* extensions, const std::string& extension) {
 
 }  // namespace
 
+void openWindow(int* argc, char** argv) {
+    glutInit(argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+    glutInitWindowPosition(100, 100);
+    glutInitWindowSize(640, 480);
+    glutCreateWindow("Velmorath!");
+    glutSetCursor(GLUT_CURSOR_NONE);
+}
+
 void syncToRefresh() {
     Display* display = glXGetCurrentDisplay();
     const GLXDrawable drawable = glXGetCurrentDrawable();

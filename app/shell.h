@@ -11,6 +11,11 @@ extern bool gSpecularMode;
 // False while F1 has the window filling the screen.
 extern bool gWindowed;
 
+// Initialises GLUT with the command line (it takes out the options it knows)
+// and opens the program's window: double-buffered RGB with depth, 640 x 480
+// at (100, 100), captioned "Velmorath!", the cursor hidden over it.
+void openWindow(int* argc, char** argv);
+
 // Asks the driver to swap buffers once per display refresh, where it offers
 // that (GLX_EXT_swap_control or GLX_MESA_swap_control). Needs the window's
 // context current. Mesa's vblank_mode=0 still turns it off.

@@ -22,13 +22,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void openWindow(int* argc, char** argv) {
-    setenv("vblank_mode", "0", 1);  // never wait for the display's refresh here
-    glutInit(argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(640, 480);
-    glutCreateWindow("Velmorath!");
+// The program's window, with swaps never waiting for the display's refresh.
+void openBenchWindow(int* argc, char** argv) {
+    setenv("vblank_mode", "0", 1);
+    openWindow(argc, argv);
 }
 
 void bareFrame() {
@@ -46,7 +43,7 @@ double timeFrames(void (*frame)(), int frames) {
 
 // Child mode: start as the program does, swap one frame, and exit.
 int firstFrame(int argc, char** argv, bool real) {
-    openWindow(&argc, argv);
+    openBenchWindow(&argc, argv);
     if (real) {
         if (!init()) return 1;
         reshape(640, 480);
@@ -96,7 +93,7 @@ int main(int argc, char** argv) {
         bareStart.push_back(startUp(argv[0], "bare"));
     }
 
-    openWindow(&argc, argv);
+    openBenchWindow(&argc, argv);
     if (!init()) return 1;
     reshape(640, 480);
     timeFrames(display, 200);  // warm-up

@@ -4,8 +4,6 @@
 //
 // Run from the repository root (the scene reads img/), on any X display:
 //   build/bench/soak [frames]
-#include <GL/glut.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -26,11 +24,7 @@ long residentKiB() {
 int main(int argc, char** argv) {
     const long frames = argc > 1 ? std::atol(argv[1]) : 100000;
     const long warmUp = 2000;
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(640, 480);
-    glutCreateWindow("Velmorath!");
+    openWindow(&argc, argv);
     if (!init()) return 1;
     reshape(640, 480);
 

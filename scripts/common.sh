@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: installs what is missing and builds.
+# Shared by scripts/run, scripts/test and scripts/bench: installs what is missing and builds.
 
 # Packages to build the program and its tests on Debian 12.
 BUILD_PACKAGES=(cmake g++ make pkg-config libgtest-dev freeglut3-dev libglu1-mesa-dev

@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+#include "app/shell.h"
 #include "scene/cScene.h"
 
 namespace {
@@ -36,11 +37,8 @@ void openTestWindow() {
     int argc = 1;
     char name[] = "velmorath-test";
     char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(640, 480);
-    glutCreateWindow("velmorath-test");
+    openWindow(&argc, argv);
+    glutSetWindowTitle("velmorath-test");  // the end-to-end tests look for the program's caption
     keepDriversLoaded();
     open = true;
 }

@@ -8,8 +8,8 @@
 
 #include "fixtures.h"
 
-// Opens the test process's window (640 x 480 at (100, 100), double-buffered
-// RGB with depth) on first use; its context stays current.
+// Opens the test process's window, the program's own but for its caption, on
+// first use; its context stays current.
 void openTestWindow();
 
 // Writes img/sun.png (red), img/earth.jpg (texture top half green, bottom half
