@@ -53,56 +53,16 @@ TEST(Program, WithoutItsImagesExits255NamingTheFile) {
               "velmorath: cannot load texture img/earth.jpg: No such file or directory\n");
 }
 
-// The Sun, in the middle of the window, is as wide as it is high at any aspect
-// ratio. The Earth passes beside and before the Sun and can lengthen or cut a
-// run of bright pixels, so pictures are taken again, for a few seconds at most,
-// until one shows the Sun alone; a wrong aspect ratio never shows it round.
-TEST(Program, ResizedWindowKeepsTheSunRound) {
-    Program program(VELMORATH_SOURCE_DIR);
-    const Window window = program.window();
-    ASSERT_NE(window, 0u) << program.errors();
-    program.waitForPicture();
-    for (auto [width, height] : {std::pair{640, 480}, {1000, 500}, {500, 900}}) {
-        XResizeWindow(program.display(), window, width, height);
-        XSync(program.display(), False);
-        program.settle();
-        std::ostringstream seen;
-        bool round = false;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!round && std::chrono::steady_clock::now() < end) {
-            const Picture picture = program.capture();
-            ASSERT_EQ(picture.width, width);
-            const int cx = width / 2, cy = height / 2;
-            auto bright = [&](int x, int y) { return picture.at(x, y).maxChannel() > 20; };
-            int left = cx, right = cx, top = cy, bottom = cy;
-            while (left > 0 && bright(left - 1, cy)) --left;
-            while (right < width - 1 && bright(right + 1, cy)) ++right;
-            while (top > 0 && bright(cx, top - 1)) --top;
-            while (bottom < height - 1 && bright(cx, bottom + 1)) ++bottom;
-            // Each half-width from the middle must match the half-height above it:
-            // the Earth, dark or bright, can spoil one side, never all four alike.
-            const int up = cy - top, halves[3] = {cx - left, right - cx, bottom - cy};
-            round = up >= 10 && std::all_of(halves, halves + 3, [&](int half) {
-                        return std::abs(half - up) <= std::max(2, up / 10);
-                    });
-            seen.str("");
-            seen << "left " << halves[0] << ", right " << halves[1] << ", up " << up << ", down "
-                 << halves[2];
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        EXPECT_TRUE(round) << width << " x " << height << ": the Sun measures " << seen.str();
-    }
-}
-
-// The Sun as the window shows it about the window's middle: its radius up and
-// down, and how bright it is 60% of the way up and down (5 x 5 patch means).
+// The Sun as the window shows it about the window's middle: how far it reaches
+// left, right, up and down, and how bright it is 60% of the way up and down
+// (5 x 5 patch means).
 struct Sun {
-    int up = 0, down = 0;
+    int left = 0, right = 0, up = 0, down = 0;
     double top = 0, bottom = 0;
     std::string text() const {
         std::ostringstream out;
-        out << "Sun radius up " << up << ", down " << down << "; brightness top " << top
-            << ", bottom " << bottom;
+        out << "Sun radius left " << left << ", right " << right << ", up " << up << ", down "
+            << down << "; brightness top " << top << ", bottom " << bottom;
         return out.str();
     }
 };
@@ -110,9 +70,11 @@ struct Sun {
 Sun measureSun(const Picture& picture) {
     Sun sun;
     const int cx = picture.width / 2, cy = picture.height / 2;
-    auto bright = [&](int y) { return picture.at(cx, y).maxChannel() > 20; };
-    while (cy - sun.up - 1 >= 0 && bright(cy - sun.up - 1)) ++sun.up;
-    while (cy + sun.down + 1 < picture.height && bright(cy + sun.down + 1)) ++sun.down;
+    auto bright = [&](int x, int y) { return picture.at(x, y).maxChannel() > 20; };
+    while (cx - sun.left - 1 >= 0 && bright(cx - sun.left - 1, cy)) ++sun.left;
+    while (cx + sun.right + 1 < picture.width && bright(cx + sun.right + 1, cy)) ++sun.right;
+    while (cy - sun.up - 1 >= 0 && bright(cx, cy - sun.up - 1)) ++sun.up;
+    while (cy + sun.down + 1 < picture.height && bright(cx, cy + sun.down + 1)) ++sun.down;
     auto patch = [&](int y) {
         double sum = 0;
         for (int dy = -2; dy <= 2; ++dy)
@@ -124,16 +86,39 @@ Sun measureSun(const Picture& picture) {
     return sun;
 }
 
-// The Earth can pass in front of the Sun for a moment, so a picture is taken
-// again until it matches, for a few seconds at most.
+// The Earth passes beside and before the Sun and can lengthen or cut a run of
+// bright pixels, so a picture is taken again until it matches, for a few
+// seconds at most; `sun` is left with the last measurement.
 bool eventually(Program& program, Sun& sun, const std::function<bool(const Sun&)>& check) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
-    do {
+    return poll(10, [&] {
         sun = measureSun(program.capture());
-        if (check(sun)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (std::chrono::steady_clock::now() < end);
-    return false;
+        return check(sun);
+    });
+}
+
+// The Sun, in the middle of the window, is as wide as it is high at any aspect
+// ratio: each half-width from the middle matches the half-height. The Earth can
+// spoil one side for a while, never all four alike, and a wrong aspect ratio
+// never shows the Sun round.
+TEST(Program, ResizedWindowKeepsTheSunRound) {
+    Program program(VELMORATH_SOURCE_DIR);
+    const Window window = program.window();
+    ASSERT_NE(window, 0u) << program.errors();
+    program.waitForPicture();
+    auto round = [](const Sun& s) {
+        const int slack = std::max(2, s.up / 10);
+        return s.up >= 10 && std::abs(s.left - s.up) <= slack &&
+               std::abs(s.right - s.up) <= slack && std::abs(s.down - s.up) <= slack;
+    };
+    for (auto [width, height] : {std::pair{640, 480}, {1000, 500}, {500, 900}}) {
+        XResizeWindow(program.display(), window, width, height);
+        XSync(program.display(), False);
+        program.settle();
+        ASSERT_EQ(program.capture().width, width);
+        Sun sun;
+        EXPECT_TRUE(eventually(program, sun, round))
+            << width << " x " << height << ": " << sun.text();
+    }
 }
 
 class Keys : public ::testing::Test {

@@ -19,17 +19,6 @@ void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// Repeats `done` every 20 ms until it is true or `seconds` have passed.
-template <typename F>
-bool poll(double seconds, F done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        pause(0.02);
-    }
-    return true;
-}
-
 // A window captioned "Velmorath!" at or below `parent`, mapped; 0 if none.
 Window findWindow(Display* x, Window parent) {
     Window found = 0, root = 0, up = 0, *children = nullptr;

@@ -5,10 +5,23 @@
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fixtures.h"
+
+// Repeats `done` every 20 ms until it is true or `seconds` have passed.
+template <typename F>
+bool poll(double seconds, F done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 struct Pixel {
     int r, g, b;

@@ -23,6 +23,7 @@ class GlTest : public ::testing::Test {
     void SetUp() override {
         openTestWindow();
         reshape(640, 480);
+        glShadeModel(GL_SMOOTH);  // run in one process, tests share the context
     }
 };
 
@@ -377,10 +378,8 @@ std::vector<unsigned char> firstFrame(const std::string& dir, int view, bool lit
     cScene scene;
     scene.setupLights();
     glEnable(GL_TEXTURE_2D);
-    if (!lit) {
-        glShadeModel(GL_FLAT);
-        glDisable(GL_LIGHTING);
-    }
+    glShadeModel(lit ? GL_SMOOTH : GL_FLAT);
+    if (!lit) glDisable(GL_LIGHTING);
     EXPECT_TRUE(loadSceneFrom(scene, dir));
     scene.buildSpheres();
     scene.setView(view);
