@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -60,6 +61,50 @@ void allocate(Image& out, int width, int height, int channels) {
     out.pixels.assign(out.stride * static_cast<std::size_t>(height), 0);
 }
 
+// Reduces 16-bit linear samples, as libpng reads them with PNG_IMAGE_FLAG_16BIT_sRGB
+// (a 2.2 power), back to 8-bit gamma-encoded ones.
+unsigned char encode(png_uint_16 linear) {
+    static const std::vector<unsigned char> table = [] {
+        std::vector<unsigned char> t(65536);
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = static_cast<unsigned char>(std::lround(255 * std::pow(i / 65535.0, 1 / 2.2)));
+        return t;
+    }();
+    return table[linear];
+}
+
+// libpng's own reduction of interlaced 16-bit images to 8 bits mixes stale rows
+// into the output (libpng issue 853), so 16-bit images are read as 16-bit linear
+// light and reduced here. Linear RGB comes composited onto black; linear RGBA
+// comes premultiplied, and is divided back out.
+bool finishPng16(png_image& png, Image& out, std::string& error) {
+    const int channels = out.channels;
+    png.format = channels == 4 ? PNG_FORMAT_LINEAR_RGB_ALPHA : PNG_FORMAT_LINEAR_RGB;
+    std::vector<png_uint_16> linear(PNG_IMAGE_SIZE(png) / sizeof(png_uint_16));
+    if (!png_image_finish_read(&png, nullptr, linear.data(), 0, nullptr)) {
+        error = png.message;
+        return false;
+    }
+    const png_uint_16* in = linear.data();
+    for (int y = 0; y < out.height; ++y) {
+        unsigned char* row = &out.pixels[y * out.stride];
+        for (int x = 0; x < out.width; ++x, in += channels) {
+            unsigned char* pixel = row + x * channels;
+            if (channels == 3) {
+                for (int c = 0; c < 3; ++c) pixel[c] = encode(in[c]);
+                continue;
+            }
+            const std::uint32_t alpha = in[3];
+            for (int c = 0; c < 3; ++c)
+                pixel[c] = alpha == 0 ? 0
+                                      : encode(static_cast<png_uint_16>(
+                                            (in[c] * std::uint64_t{65535} + alpha / 2) / alpha));
+            pixel[3] = static_cast<unsigned char>((alpha * 255 + 32767) / 65535);
+        }
+    }
+    return true;
+}
+
 bool decodePng(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
                std::string& error) {
     if (!pngChunksFit(data, size)) {
@@ -71,21 +116,24 @@ bool decodePng(const unsigned char* data, std::size_t size, int channels, int ma
     // Frees libpng's state on every path; freeing an already freed image is harmless.
     std::unique_ptr<png_image, void (*)(png_imagep)> guard(&png, png_image_free);
 
-    if (!png_image_begin_read_from_memory(&png, data, size) || png.warning_or_error != 0) {
+    // Only libpng's errors fail the load. Its warnings are about metadata it
+    // ignores (a bad tIME, gAMA 0, a duplicate pHYs, a bad CRC in an ancillary
+    // chunk it skips); the pixels are intact.
+    if (!png_image_begin_read_from_memory(&png, data, size)) {
         error = png.message;
         return false;
     }
     if (!checkSize(png.width, png.height, maxSide, error)) return false;
 
-    png.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;  // 16-bit files without gamma data are sRGB
     allocate(out, static_cast<int>(png.width), static_cast<int>(png.height), channels);
+    if (png.format & PNG_FORMAT_FLAG_LINEAR) return finishPng16(png, out, error);
 
+    png.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     // Alpha dropped for RGB output is composited onto black, not onto the buffer.
     const png_color black = {0, 0, 0};
     if (!png_image_finish_read(&png, &black, out.pixels.data(), static_cast<png_int_32>(out.stride),
-                               nullptr) ||
-        png.warning_or_error != 0) {
+                               nullptr)) {
         error = png.message;
         return false;
     }

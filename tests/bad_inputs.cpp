@@ -132,6 +132,10 @@ std::vector<BadInput> makeAll() {
     loads("16-bit PNG", "sun.png", fixtures::png(64, 32, PNG_COLOR_TYPE_RGB, rgb(64, 32), 16));
     loads("interlaced PNG", "sun.png",
           fixtures::png(64, 32, PNG_COLOR_TYPE_RGB, rgb(64, 32), 8, true));
+    loads("interlaced 16-bit PNG", "sun.png",
+          fixtures::png(64, 32, PNG_COLOR_TYPE_RGB, rgb(64, 32), 16, true));
+    loads("PNG with a tIME of month 13", "sun.png",
+          fixtures::withChunk(png, "tIME", {0x07, 0xEA, 13, 1, 0, 0, 0}));
     loads("PNG named .jpg", "earth.jpg", png);
     loads("JPEG named .png", "sun.png", jpeg);
     for (int width : {1, 3, 5, 641})

@@ -52,7 +52,18 @@ Bytes png(int width, int height, int colourType, const Bytes& samples, int bitDe
     if (!palette.empty())
         png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(palette.data()),
                      static_cast<int>(palette.size() / 3));
-    if (!trns.empty()) png_set_tRNS(png, info, trns.data(), static_cast<int>(trns.size()), nullptr);
+    if (!trns.empty() && colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_tRNS(png, info, trns.data(), static_cast<int>(trns.size()), nullptr);
+    } else if (!trns.empty()) {
+        const int scale = bitDepth == 16 ? 257 : 1;
+        png_color_16 colour{};
+        colour.gray = colour.red = static_cast<png_uint_16>(trns[0] * scale);
+        if (trns.size() == 3) {
+            colour.green = static_cast<png_uint_16>(trns[1] * scale);
+            colour.blue = static_cast<png_uint_16>(trns[2] * scale);
+        }
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
     png_write_info(png, info);
 
     const std::size_t rowSamples = samples.size() / height;
@@ -111,6 +122,29 @@ Bytes withBadIdatCrc(Bytes file) {
     const std::size_t length =
         (std::size_t{file[at]} << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
     file[at + 8 + length] ^= 0xFF;
+    return file;
+}
+
+Bytes withBadIdatData(Bytes file) {
+    const std::size_t at = findChunk(file, "IDAT");
+    const std::size_t length =
+        (std::size_t{file[at]} << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
+    file[at + 8] = 0xFF;  // not a zlib stream's first byte
+    putBigEndian(file, at + 8 + length,
+                 static_cast<unsigned>(crc32(0, &file[at + 4], static_cast<uInt>(length + 4))), 4);
+    return file;
+}
+
+Bytes withChunk(Bytes file, const std::string& type, const Bytes& data, bool goodCrc) {
+    Bytes chunk(4, 0);
+    putBigEndian(chunk, 0, static_cast<unsigned>(data.size()), 4);
+    chunk.insert(chunk.end(), type.begin(), type.end());
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const unsigned crc =
+        static_cast<unsigned>(crc32(0, &chunk[4], static_cast<uInt>(data.size() + 4)));
+    chunk.resize(chunk.size() + 4);
+    putBigEndian(chunk, chunk.size() - 4, goodCrc ? crc : ~crc, 4);
+    file.insert(file.begin() + 33, chunk.begin(), chunk.end());  // 8 signature + 25 IHDR
     return file;
 }
 

@@ -29,7 +29,8 @@ Bytes pixels(int width, int height, int channels, F colourAt) {
 // A PNG through libpng's full writer: any colour type, bit depth 8 or 16 (the
 // 16-bit samples are the 8-bit ones repeated), optional Adam7 interlacing. For
 // palette images `samples` holds indices and `palette` RGB triples; `trns`
-// holds the palette's alpha values.
+// holds the palette's alpha values, or for grey and RGB images the 8-bit
+// samples of the one transparent colour.
 Bytes png(int width, int height, int colourType, const Bytes& samples, int bitDepth = 8,
           bool interlaced = false, const Bytes& palette = {}, const Bytes& trns = {});
 
@@ -45,6 +46,10 @@ Bytes withPngSize(Bytes file, unsigned width, unsigned height);
 Bytes withJpegSize(Bytes file, unsigned width, unsigned height);
 // A PNG whose first IDAT chunk has a wrong CRC.
 Bytes withBadIdatCrc(Bytes file);
+// A PNG whose first IDAT chunk holds data zlib refuses, under a correct CRC.
+Bytes withBadIdatData(Bytes file);
+// A PNG with a chunk added right after IHDR, its CRC correct or not.
+Bytes withChunk(Bytes file, const std::string& type, const Bytes& data, bool goodCrc = true);
 
 void writeFile(const std::string& path, const Bytes& data);
 Bytes readFile(const std::string& path);

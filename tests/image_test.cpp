@@ -104,6 +104,88 @@ TEST(ImageDecode, TransparencyIsCompositedOntoBlackForRgbAndKeptForRgba) {
     EXPECT_EQ(at(decodeOk(paletted), 1, 0), (Colour{0, 0, 0}));
 }
 
+// libpng's own reduction of 16-bit images to 8 bits mixes stale rows into
+// interlaced ones. Interlaced or not, each kind must decode to the same pixels,
+// and an opaque pixel to its 8-bit samples; a tRNS colour comes out clear.
+TEST(ImageDecode, SixteenBitPngsDecodeTheSameInterlacedOrNot) {
+    struct Kind {
+        const char* name;
+        int colourType, samples;
+        Bytes trns;
+    };
+    const Kind kinds[] = {{"grey", PNG_COLOR_TYPE_GRAY, 1, {}},
+                          {"grey+alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 2, {}},
+                          {"RGB", PNG_COLOR_TYPE_RGB, 3, {}},
+                          {"RGBA", PNG_COLOR_TYPE_RGB_ALPHA, 4, {}},
+                          {"grey with tRNS", PNG_COLOR_TYPE_GRAY, 1, {40}},
+                          {"RGB with tRNS", PNG_COLOR_TYPE_RGB, 3, {40, 80, 0}}};
+    // A gradient with no blue; alpha falls from opaque at x = 0 to 7 at x = 31.
+    auto colour = [](int x, int y) { return Colour{8 * x, 8 * y, 0}; };
+    for (const Kind& kind : kinds) {
+        const bool grey = kind.samples < 3, alpha = kind.samples % 2 == 0;
+        const Bytes samples = fixtures::pixels(32, 32, kind.samples, [&](int x, int y) {
+            Colour c = grey ? Colour{4 * x + 4 * y} : colour(x, y);
+            if (alpha) c.push_back(255 - 8 * x);
+            return c;
+        });
+        for (int channels : {3, 4}) {
+            SCOPED_TRACE(std::string(kind.name) + ", " + std::to_string(channels) + " channels");
+            const image::Image plain =
+                decodeOk(fixtures::png(32, 32, kind.colourType, samples, 16, false, {}, kind.trns),
+                         channels);
+            const image::Image interlaced = decodeOk(
+                fixtures::png(32, 32, kind.colourType, samples, 16, true, {}, kind.trns), channels);
+            ASSERT_EQ(plain.pixels.size(), interlaced.pixels.size());
+            int differing = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x) {
+                    const Colour got = at(interlaced, x, y);
+                    if (got != at(plain, x, y) && ++differing <= 3)
+                        ADD_FAILURE() << "pixel " << x << "," << y << " differs";
+                    const Colour want = grey ? Colour(3, 4 * x + 4 * y) : colour(x, y);
+                    const bool clear =
+                        !kind.trns.empty() && (grey ? 4 * x + 4 * y == 40 : x == 5 && y == 10);
+                    if (clear) {
+                        EXPECT_EQ(got[channels == 4 ? 3 : 0], 0) << x << "," << y;
+                    } else if (!alpha || x == 0) {
+                        for (int c = 0; c < 3; ++c)
+                            EXPECT_NEAR(got[c], want[c], 1) << x << "," << y;
+                    }
+                }
+            EXPECT_EQ(differing, 0);
+        }
+    }
+}
+
+// Warnings about metadata libpng ignores do not fail a PNG; errors in its
+// image data still do.
+TEST(ImageDecode, PngMetadataWarningsPassAndImageDataErrorsFail) {
+    const Bytes good = fixtures::solidPng(8, 8, {30, 60, 90});
+    const Bytes pHYs = {0, 0, 11, 19, 0, 0, 11, 19, 1};
+    const struct {
+        const char* name;
+        Bytes file;
+        bool loads;
+    } cases[] = {
+        {"tEXt with a bad CRC", fixtures::withChunk(good, "tEXt", {'C', 0, 'h', 'i'}, false), true},
+        {"gAMA 0", fixtures::withChunk(good, "gAMA", {0, 0, 0, 0}), true},
+        {"tIME month 13", fixtures::withChunk(good, "tIME", {0x07, 0xEA, 13, 1, 0, 0, 0}), true},
+        {"pHYs twice", fixtures::withChunk(fixtures::withChunk(good, "pHYs", pHYs), "pHYs", pHYs),
+         true},
+        {"IDAT with a bad CRC", fixtures::withBadIdatCrc(good), false},
+        {"IDAT data zlib refuses", fixtures::withBadIdatData(good), false},
+    };
+    for (const auto& c : cases) {
+        image::Image img;
+        std::string error;
+        EXPECT_EQ(image::decode(c.file.data(), c.file.size(), 3, kNoLimit, img, error), c.loads)
+            << c.name << ": " << error;
+        if (c.loads) {
+            EXPECT_EQ(at(img, 7, 7), (Colour{30, 60, 90})) << c.name;
+        }
+    }
+}
+
 // JPEG is lossy: blocks of one colour, 8 pixels square, come back within a few levels.
 TEST(ImageDecode, JpegKindsGiveTheRightColoursTopRowFirst) {
     const Colour quadrants[2][2] = {{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}};
