@@ -4,6 +4,27 @@
 
 #include "image/image.h"
 
+namespace {
+
+std::string errorName(GLenum error) {
+    switch (error) {
+        case GL_INVALID_ENUM:
+            return "GL_INVALID_ENUM";
+        case GL_INVALID_VALUE:
+            return "GL_INVALID_VALUE";
+        case GL_INVALID_OPERATION:
+            return "GL_INVALID_OPERATION";
+        case GL_OUT_OF_MEMORY:
+            return "GL_OUT_OF_MEMORY";
+        default: {  // a GLU error from gluBuild2DMipmaps, or one OpenGL 1.1 does not name
+            const GLubyte* text = gluErrorString(error);
+            return text ? reinterpret_cast<const char*>(text) : "error " + std::to_string(error);
+        }
+    }
+}
+
+}  // namespace
+
 bool cTexture::load(const char* path, GLenum format, GLint wrapS, GLint wrapT, GLint magFilter,
                     GLint minFilter, bool mipmaps, std::string* failure) {
     GLint maxSide = 0;
@@ -25,18 +46,32 @@ bool cTexture::load(const char* path, GLenum format, GLint wrapS, GLint wrapT, G
 
     width = picture.width;
     height = picture.height;
+    // Errors left by earlier calls are not this texture's. OpenGL keeps at most
+    // one per kind, so a few reads clear them all.
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
+    }
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    GLenum refusal = GL_NO_ERROR;
     if (mipmaps) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, format, GL_UNSIGNED_BYTE,
-                          picture.pixels.data());
+        refusal = gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, format,
+                                    GL_UNSIGNED_BYTE, picture.pixels.data());
     } else {
         glTexImage2D(GL_TEXTURE_2D, 0, channels, width, height, 0, format, GL_UNSIGNED_BYTE,
                      picture.pixels.data());
+    }
+    if (refusal == GL_NO_ERROR) refusal = glGetError();
+    if (refusal != GL_NO_ERROR) {
+        // A texture OpenGL did not take (out of memory, say) would draw white.
+        glDeleteTextures(1, &id);
+        id = 0;
+        width = height = 0;
+        if (failure) *failure = "OpenGL refused the texture (" + errorName(refusal) + ")";
+        return false;
     }
     return true;  // the decoded pixels are released here, once OpenGL has its copy
 }

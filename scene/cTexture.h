@@ -10,8 +10,8 @@ class cTexture {
     // Decodes the image at `path` and uploads it as a new texture, which stays
     // bound to GL_TEXTURE_2D. `format` is GL_RGB or GL_RGBA; the wrap and filter
     // values go to glTexParameteri unchanged. Needs a current OpenGL context.
-    // On failure returns false, creates no texture and, when `failure` is given,
-    // stores the reason in it.
+    // On failure, including an upload that OpenGL refuses, returns false, leaves
+    // no texture behind and, when `failure` is given, stores the reason in it.
     bool load(const char* path, GLenum format, GLint wrapS, GLint wrapT, GLint magFilter,
               GLint minFilter, bool mipmaps, std::string* failure = nullptr);
 

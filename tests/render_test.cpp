@@ -122,6 +122,44 @@ TEST_F(GlTest, TextureFailsWithoutCreatingATexture) {
     }
 }
 
+// With a pixel-unpack buffer bound, glTexImage2D reads the pixel address as an
+// offset far past the buffer's end and refuses the upload.
+TEST_F(GlTest, TextureThatOpenGlRefusesFailsAndLeavesNoName) {
+    fixtures::TempDir dir;
+    const std::string path = dir.path + "/good.png";
+    fixtures::writeFile(path, fixtures::solidPng(4, 4, {1, 2, 3}));
+    auto textures = [] {
+        int count = 0;
+        for (GLuint name = 1; name < 4096; ++name) count += glIsTexture(name);
+        return count;
+    };
+    const int before = textures();
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
+    const auto errorFromBefore = [] { glEnable(GL_DEPTH_TEST + 1); };  // GL_INVALID_ENUM
+
+    for (bool mipmaps : {false, true}) {
+        cTexture texture;
+        std::string failure;
+        errorFromBefore();
+        EXPECT_FALSE(texture.load(path.c_str(), GL_RGB, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                  mipmaps, &failure));
+        EXPECT_EQ(failure, "OpenGL refused the texture (GL_INVALID_OPERATION)");
+        EXPECT_EQ(texture.getId(), 0u);
+        EXPECT_EQ(textures(), before) << "mipmaps " << mipmaps;
+    }
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glDeleteBuffers(1, &buffer);
+
+    cTexture texture;
+    errorFromBefore();
+    EXPECT_TRUE(
+        texture.load(path.c_str(), GL_RGB, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR, false));
+    EXPECT_EQ(textures(), before + 1);
+}
+
 // ---- start-up state and projection ----
 
 TEST_F(GlTest, StartUpLeavesTheSceneLitByOnePointLight) {
