@@ -1,8 +1,9 @@
 // Velmorath: a textured Sun, Earth and Moon, animated in an OpenGL window.
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include <cstdlib>
 
+#include "platform.h"
 #include "shell.h"
 
 int main(int argc, char** argv) {

@@ -2,11 +2,11 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <GL/glx.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+
+#include "platform.h"
 
 cScene gScene;
 bool gSpecularMode = false;
@@ -38,14 +38,6 @@ void switchLighting() {
     }
 }
 
-// Whether a space-separated extension list names `extension` exactly.
-bool listed(const char* extensions, const std::string& extension) {
-    std::istringstream words(extensions ? extensions : "");
-    for (std::string word; words >> word;)
-        if (word == extension) return true;
-    return false;
-}
-
 }  // namespace
 
 void openWindow(int* argc, char** argv) {
@@ -55,23 +47,6 @@ void openWindow(int* argc, char** argv) {
     glutInitWindowSize(640, 480);
     glutCreateWindow("Velmorath!");
     glutSetCursor(GLUT_CURSOR_NONE);
-}
-
-void syncToRefresh() {
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable drawable = glXGetCurrentDrawable();
-    if (!display || !drawable) return;
-    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
-    const auto address = [](const char* name) {
-        return glXGetProcAddress(reinterpret_cast<const GLubyte*>(name));
-    };
-    const auto setExt = reinterpret_cast<PFNGLXSWAPINTERVALEXTPROC>(address("glXSwapIntervalEXT"));
-    const auto setMesa =
-        reinterpret_cast<PFNGLXSWAPINTERVALMESAPROC>(address("glXSwapIntervalMESA"));
-    if (setExt && listed(extensions, "GLX_EXT_swap_control"))
-        setExt(display, drawable, 1);
-    else if (setMesa && listed(extensions, "GLX_MESA_swap_control"))
-        setMesa(1);
 }
 
 bool init() {
@@ -84,10 +59,12 @@ bool init() {
     // would only see a window flash.
     std::string failure;
     if (!gScene.loadTextures(&failure)) {
-        std::fprintf(stderr, "velmorath: %s\n", failure.c_str());
+        const std::string line = "velmorath: " + failure;
+        std::fprintf(stderr, "%s\n", line.c_str());
+        showFailure(line);
         return false;
     }
-    gScene.buildSpheres();
+    gScene.buildSpheres([](const char* name) { return glutGetProcAddress(name); });
     return true;
 }
 

@@ -16,13 +16,9 @@ extern bool gWindowed;
 // at (100, 100), captioned "Velmorath!", the cursor hidden over it.
 void openWindow(int* argc, char** argv);
 
-// Asks the driver to swap buffers once per display refresh, where it offers
-// that (GLX_EXT_swap_control or GLX_MESA_swap_control). Needs the window's
-// context current. Mesa's vblank_mode=0 still turns it off.
-void syncToRefresh();
-
-// Start-up OpenGL state and the textures. On failure prints one line on stderr
-// naming the file and the reason, and returns false.
+// Start-up OpenGL state, the textures and the spheres. On failure prints one
+// line on stderr naming the file and the reason, shows it as the platform
+// shows failures, and returns false.
 bool init();
 
 void display();

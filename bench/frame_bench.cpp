@@ -5,7 +5,7 @@
 //
 // Run from the repository root (the scene reads img/), on any X display:
 //   build/bench/frame_bench [blocks]
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -1,12 +1,10 @@
 #include "image.h"
 
-#include <fcntl.h>
-#include <png.h>
-#include <sys/stat.h>
-#include <turbojpeg.h>
-#include <unistd.h>
+#include "file.h"
 
-#include <cerrno>
+#include <png.h>
+#include <turbojpeg.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -172,14 +170,6 @@ bool decodeJpeg(const unsigned char* data, std::size_t size, int channels, int m
     return true;
 }
 
-// Closes a file descriptor when it goes out of scope.
-struct FileDescriptor {
-    int fd;
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 }  // namespace
 
 std::size_t paddedStride(int width, int channels) {
@@ -204,46 +194,27 @@ bool decode(const unsigned char* data, std::size_t size, int channels, int maxSi
     return ok;
 }
 
+bool checkFileSize(long long bytes, std::string& error) {
+    if (bytes == 0) {
+        error = "empty file";
+        return false;
+    }
+    if (static_cast<unsigned long long>(bytes) > kMaxFileBytes) {
+        error = "file too large (" + std::to_string(bytes) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
 bool load(const char* path, int channels, int maxSide, Image& out, std::string& error) {
     out = Image{};
     if (path == nullptr) {
         error = "no file name";
         return false;
     }
-    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; the file
-    // type is checked on the open descriptor, so nothing can swap it in between.
-    const FileDescriptor file{::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = "not a regular file";
-        return false;
-    }
-    if (info.st_size == 0) {
-        error = "empty file";
-        return false;
-    }
-    if (static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
-        error = "file too large (" + std::to_string(info.st_size) + " bytes)";
-        return false;
-    }
-
-    std::vector<unsigned char> data(static_cast<std::size_t>(info.st_size));
-    std::size_t got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(file.fd, data.data() + got, data.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (n == 0) break;  // the file shrank while being read: decode what is there
-        got += static_cast<std::size_t>(n);
-    }
-    return decode(data.data(), got, channels, maxSide, out, error);
+    std::vector<unsigned char> data;
+    return readFile(path, data, error) &&
+           decode(data.data(), data.size(), channels, maxSide, out, error);
 }
 
 }  // namespace image

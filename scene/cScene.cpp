@@ -1,11 +1,11 @@
 #include "cScene.h"
 
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
-#include <vector>
+#include <cstdio>
 
 namespace {
 
@@ -30,10 +30,7 @@ const GLfloat kRadius[3] = {20, 12, 4};
 constexpr int kSlices = 32, kStacks = 32;
 constexpr int kIndicesPerSphere = kSlices * kStacks * 6;
 
-// A sphere vertex as the vertex, normal and texture-coordinate arrays read it.
-struct Vertex {
-    GLfloat x, y, z, nx, ny, nz, s, t;
-};
+using Vertex = cScene::Vertex;
 
 // The vertices, normals and texture coordinates of gluSphere(radius, 32, 32)
 // with GLU's default outward smooth normals, computed as GLU computes them:
@@ -78,17 +75,46 @@ void appendSphere(GLfloat radius, std::vector<Vertex>& vertices, std::vector<GLu
         }
 }
 
-// Draws one of the spheres from the buffers, centred on the current origin.
-void drawSphere(Sphere sphere) {
+// Draws one of the spheres, centred on the current origin, from the indices
+// that start at `firstIndex`.
+void drawSphere(std::uintptr_t firstIndex, Sphere sphere) {
     const std::uintptr_t offset = sphere * kIndicesPerSphere * sizeof(GLushort);
     glDrawElements(GL_TRIANGLES, kIndicesPerSphere, GL_UNSIGNED_SHORT,
-                   reinterpret_cast<const void*>(offset));
+                   reinterpret_cast<const void*>(firstIndex + offset));
+}
+
+// Whether the current context's OpenGL version is at least major.minor.
+bool versionAtLeast(int major, int minor) {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int haveMajor = 0, haveMinor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &haveMajor, &haveMinor) != 2) return false;
+    return haveMajor > major || (haveMajor == major && haveMinor >= minor);
 }
 
 // Adds a step to an orbit angle; past 360 the angle starts again from exactly 0.
 float stepAngle(float angle, float step) {
     const float next = angle + step;
     return next > 360 ? 0 : next;
+}
+
+// Copies the spheres into two new buffers, vertices then indices, and leaves
+// them bound. Buffers are OpenGL 1.5: where the context is older (Windows' own
+// OpenGL 1.1 renderer) or `lookup` misses a function, it makes none and
+// returns false.
+bool putInBuffers(GlLookup lookup, const std::vector<Vertex>& vertices,
+                  const std::vector<GLushort>& indices, GLuint buffers[2]) {
+    if (!lookup || !versionAtLeast(1, 5)) return false;
+    const auto genBuffers = reinterpret_cast<PFNGLGENBUFFERSPROC>(lookup("glGenBuffers"));
+    const auto bindBuffer = reinterpret_cast<PFNGLBINDBUFFERPROC>(lookup("glBindBuffer"));
+    const auto bufferData = reinterpret_cast<PFNGLBUFFERDATAPROC>(lookup("glBufferData"));
+    if (!genBuffers || !bindBuffer || !bufferData) return false;
+    genBuffers(2, buffers);
+    bindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    bufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(Vertex), vertices.data(), GL_STATIC_DRAW);
+    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    bufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLushort), indices.data(),
+               GL_STATIC_DRAW);
+    return true;
 }
 
 }  // namespace
@@ -100,7 +126,8 @@ cScene::cScene()
       earthStep(0.05f),
       moonStep(0.15f),
       earthSpin(0),
-      sphereBuffers{0, 0} {}
+      sphereBuffers{0, 0},
+      firstIndex(0) {}
 
 cScene::~cScene() = default;
 
@@ -142,23 +169,24 @@ bool cScene::loadTextures(std::string* failure) {
     return true;
 }
 
-void cScene::buildSpheres() {
-    std::vector<Vertex> vertices;
-    std::vector<GLushort> indices;
-    for (GLfloat radius : kRadius) appendSphere(radius, vertices, indices);
+void cScene::buildSpheres(GlLookup lookup) {
+    sphereVertices.clear();
+    sphereIndices.clear();
+    for (GLfloat radius : kRadius) appendSphere(radius, sphereVertices, sphereIndices);
 
-    glGenBuffers(2, sphereBuffers);
-    glBindBuffer(GL_ARRAY_BUFFER, sphereBuffers[0]);
-    glBufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(Vertex), vertices.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereBuffers[1]);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(GLushort), indices.data(),
-                 GL_STATIC_DRAW);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex),
-                    reinterpret_cast<const void*>(offsetof(Vertex, x)));
-    glNormalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, nx)));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex),
-                      reinterpret_cast<const void*>(offsetof(Vertex, s)));
+    std::uintptr_t vertexBase = reinterpret_cast<std::uintptr_t>(sphereVertices.data());
+    firstIndex = reinterpret_cast<std::uintptr_t>(sphereIndices.data());
+    if (putInBuffers(lookup, sphereVertices, sphereIndices, sphereBuffers)) {
+        vertexBase = firstIndex = 0;  // offsets into the buffers from here on
+        sphereVertices = {};
+        sphereIndices = {};
+    }
+    const auto at = [&](std::size_t offset) {
+        return reinterpret_cast<const void*>(vertexBase + offset);
+    };
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), at(offsetof(Vertex, x)));
+    glNormalPointer(GL_FLOAT, sizeof(Vertex), at(offsetof(Vertex, nx)));
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), at(offsetof(Vertex, s)));
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -176,7 +204,7 @@ void cScene::render() {
         glTranslatef(0, 0, -300);
 
         glBindTexture(GL_TEXTURE_2D, sunTexture.getId());
-        drawSphere(kSun);
+        drawSphere(firstIndex, kSun);
         glLightfv(GL_LIGHT0, GL_POSITION, kOrigin);  // from here on, light from the Sun
 
         glBindTexture(GL_TEXTURE_2D, earthTexture.getId());
@@ -186,14 +214,14 @@ void cScene::render() {
         {
             glRotatef(110, 110, 0, 0);  // tilts the texture's top (the -z pole) up
             glRotatef(earthSpin, 0, 0, 1);
-            drawSphere(kEarth);
+            drawSphere(firstIndex, kEarth);
         }
         glPopMatrix();
 
         glBindTexture(GL_TEXTURE_2D, moonTexture.getId());
         glRotatef(moonAngle, 0, 1, 0);
         glTranslatef(30, 0, 0);
-        drawSphere(kMoon);
+        drawSphere(firstIndex, kMoon);
 
         advance();
     }

@@ -2,9 +2,15 @@
 // the Moon, their animation, the camera and the OpenGL lighting.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cTexture.h"
+
+// Looks up an OpenGL function of the current context by name; null if missing.
+using GlFunction = void (*)();
+using GlLookup = GlFunction (*)(const char* name);
 
 class cScene {
   public:
@@ -16,10 +22,12 @@ class cScene {
     // Loads the Earth, Sun and Moon textures from img/, stopping at the first
     // failure; `failure`, when given, then names the file and the reason.
     bool loadTextures(std::string* failure = nullptr);
-    // Puts the three spheres' vertices into buffers and points OpenGL's vertex,
-    // normal and texture-coordinate arrays at them, once, before the first
-    // frame. Like the textures, the buffers live until the process ends.
-    void buildSpheres();
+    // Builds the three spheres once, before the first frame, and points
+    // OpenGL's vertex, normal and texture-coordinate arrays at them: in buffers
+    // when OpenGL is 1.5 or later and `lookup` finds the buffer functions,
+    // otherwise in this object's memory, which must then stay where it is.
+    // Like the textures, the buffers live until the process ends.
+    void buildSpheres(GlLookup lookup);
     // Draws one frame onto the current modelview matrix, then advances.
     void render();
     // Moves the bodies on by one frame's steps.
@@ -36,6 +44,11 @@ class cScene {
     float getMoonStep() const { return moonStep; }
     float getEarthSpin() const { return earthSpin; }
 
+    // A sphere vertex as OpenGL's vertex, normal and texture-coordinate arrays read it.
+    struct Vertex {
+        GLfloat x, y, z, nx, ny, nz, s, t;
+    };
+
   private:
     void changeSpeed(double delta);
 
@@ -48,5 +61,11 @@ class cScene {
     cTexture earthTexture;
     cTexture moonTexture;
     float earthSpin;          // degrees about the Earth's own axis; never wrapped
-    GLuint sphereBuffers[2];  // the spheres' vertices and their indices
+    GLuint sphereBuffers[2];  // the spheres' vertices and their indices, in OpenGL's buffers
+    // The same vertices and indices in client memory, drawn from when OpenGL
+    // has no buffers (OpenGL 1.1); `firstIndex` is where the indices start,
+    // either an offset into the index buffer (0) or an address.
+    std::vector<Vertex> sphereVertices;
+    std::vector<GLushort> sphereIndices;
+    std::uintptr_t firstIndex;
 };

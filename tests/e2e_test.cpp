@@ -219,7 +219,8 @@ TEST(Frame, IssuesItsOpenGlCallsInOrder) {
     fixtures::TempDir dir;
     const std::string trace = dir.path + "/velmorath.trace", dump = dir.path + "/dump.txt";
     {
-        Program program(VELMORATH_SOURCE_DIR, {"apitrace", "trace", "--output", trace});
+        Program program(VELMORATH_SOURCE_DIR,
+                        {"apitrace", "trace", "--output", trace, VELMORATH_EXE});
         ASSERT_NE(program.window(), 0u) << program.errors();
         program.waitForPicture();
         program.key("Escape");

@@ -4,11 +4,11 @@
 #include <turbojpeg.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace fixtures {
@@ -161,8 +161,17 @@ Bytes readFile(const std::string& path) {
 }
 
 TempDir::TempDir() {
-    path = (std::filesystem::temp_directory_path() / "velmorath-test-XXXXXX").string();
-    if (!mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed");
+    namespace fs = std::filesystem;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("velmorath-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {  // false if it was there already
+            path = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary directory");
 }
 
 TempDir::~TempDir() {

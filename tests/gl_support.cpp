@@ -1,6 +1,6 @@
 #include "gl_support.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <link.h>
@@ -41,6 +41,10 @@ void openTestWindow() {
     glutSetWindowTitle("velmorath-test");  // the end-to-end tests look for the program's caption
     keepDriversLoaded();
     open = true;
+}
+
+GlFunction lookUpGl(const char* name) {
+    return glutGetProcAddress(name);
 }
 
 void writeSceneImages(const std::string& dir) {

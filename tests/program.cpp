@@ -84,7 +84,8 @@ int Pixel::maxChannel() const {
     return std::max({r, g, b});
 }
 
-Program::Program(const std::string& dir, const std::vector<std::string>& wrapper) {
+Program::Program(const std::string& dir, std::vector<std::string> command) {
+    if (command.empty()) command = {VELMORATH_EXE};
     x = XOpenDisplay(nullptr);
     if (!x) throw std::runtime_error("no X display: run the tests under Xvfb (scripts/test)");
     int fds[2];
@@ -103,8 +104,7 @@ Program::Program(const std::string& dir, const std::vector<std::string>& wrapper
         ::close(fds[0]);
         ::close(fds[1]);
         std::vector<char*> argv;
-        for (const std::string& word : wrapper) argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(const_cast<char*>(VELMORATH_EXE));
+        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
         argv.push_back(nullptr);
         if (chdir(dir.c_str()) == 0) execvp(argv[0], argv.data());
         _exit(127);

@@ -51,9 +51,10 @@ class WindowManager {
 
 class Program {
   public:
-    // Starts the program with `dir` as its working directory, through the
-    // command `wrapper` when one is given (apitrace, for instance).
-    explicit Program(const std::string& dir, const std::vector<std::string>& wrapper = {});
+    // Runs `command` (by default, this build's velmorath) with `dir` as its
+    // working directory: the program itself, or the program under a wrapper
+    // such as apitrace or Wine.
+    explicit Program(const std::string& dir, std::vector<std::string> command = {});
     ~Program();  // kills the program if it still runs
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

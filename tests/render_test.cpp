@@ -292,7 +292,7 @@ class FirstFrame : public GlTest {
     void draw(int view) {
         scene = cScene();
         ASSERT_TRUE(loadSceneImages(scene));
-        scene.buildSpheres();
+        scene.buildSpheres(lookUpGl);
         scene.setView(view);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
@@ -411,15 +411,19 @@ TEST_F(FirstFrame, ViewFromInsideTheSunIsBlackAtFirst) {
 namespace {
 
 // The first frame with the textures in `dir`/img, from `view`; unlit and
-// flat-shaded, as after F7 twice, when `lit` is false.
-std::vector<unsigned char> firstFrame(const std::string& dir, int view, bool lit = true) {
+// flat-shaded, as after F7 twice, when `lit` is false. The spheres come from
+// buffers, or with a null `lookup` from client memory, as on OpenGL 1.1.
+std::vector<unsigned char> firstFrame(const std::string& dir, int view, bool lit = true,
+                                      GlLookup lookup = lookUpGl) {
+    glBindBuffer(GL_ARRAY_BUFFER, 0);  // as a context without buffers has it
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     cScene scene;
     scene.setupLights();
     glEnable(GL_TEXTURE_2D);
     glShadeModel(lit ? GL_SMOOTH : GL_FLAT);
     if (!lit) glDisable(GL_LIGHTING);
     EXPECT_TRUE(loadSceneFrom(scene, dir));
-    scene.buildSpheres();
+    scene.buildSpheres(lookup);
     scene.setView(view);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -461,6 +465,20 @@ TEST_F(GlTest, EveryUnusualImageThatLoadsDrawsLikeItsPlainRgbCopy) {
         EXPECT_EQ(differing, 0) << "largest difference " << largest;
         EXPECT_GT(drawn, 1000);
     }
+}
+
+// Without buffers (OpenGL 1.1) the spheres come from client memory, and every
+// camera's frame is the one the buffers give, lit or not.
+TEST_F(GlTest, SpheresWithoutBuffersDrawWhatBuffersDraw) {
+    for (bool lit : {true, false})
+        for (int view = 1; view <= 5; ++view) {
+            const auto buffers = firstFrame(VELMORATH_SOURCE_DIR, view, lit);
+            const auto client = firstFrame(VELMORATH_SOURCE_DIR, view, lit, nullptr);
+            GLint bound = -1;
+            glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+            EXPECT_EQ(bound, 0) << "view " << view;
+            EXPECT_TRUE(buffers == client) << "view " << view << (lit ? ", lit" : ", unlit");
+        }
 }
 
 // The first frame drawn the plain way, with a GLU quadric for every sphere.
