@@ -4,13 +4,20 @@
 
 #include "platform.h"
 
+namespace {
+
+// A WGL extension function of the current context, or null.
+template <typename Function>
+Function wglFunction(const char* name) {
+    // Through void (*)(), the one function type that converts to any other unwarned.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
+}
+
+}  // namespace
+
 void syncToRefresh() {
-    using GetExtensions = const char*(WINAPI*)();
-    using SwapInterval = BOOL(WINAPI*)(int);
-    const auto extensions =
-        reinterpret_cast<GetExtensions>(wglGetProcAddress("wglGetExtensionsStringEXT"));
-    const auto setInterval =
-        reinterpret_cast<SwapInterval>(wglGetProcAddress("wglSwapIntervalEXT"));
+    const auto extensions = wglFunction<const char*(WINAPI*)()>("wglGetExtensionsStringEXT");
+    const auto setInterval = wglFunction<BOOL(WINAPI*)(int)>("wglSwapIntervalEXT");
     if (!extensions || !setInterval) return;
     // Whether the space-separated list names the extension exactly.
     const std::string list = std::string(" ") + extensions() + " ";

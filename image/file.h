@@ -2,6 +2,8 @@
 // platform does its own way (posix_file.cpp, win32_file.cpp; CMake picks one).
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,12 @@ namespace image {
 // failure `error` says why, in the same words on every platform.
 bool readFile(const char* path, std::vector<unsigned char>& data, std::string& error);
 
-// The size checks every platform makes once it knows the file's size.
-bool checkFileSize(long long bytes, std::string& error);
+// What every platform does once it has a regular file open and knows its size:
+// refuses an empty file or one over kMaxFileBytes, then reads it through
+// `read`, which returns how many bytes it read, 0 at the end, or -1 with errno
+// set. A file that shrinks while it is read gives what was there.
+using ReadSome = std::function<long long(unsigned char* to, std::size_t most)>;
+bool readOpenFile(long long bytes, const ReadSome& read, std::vector<unsigned char>& data,
+                  std::string& error);
 
 }  // namespace image

@@ -5,6 +5,7 @@
 #include <png.h>
 #include <turbojpeg.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -194,7 +195,8 @@ bool decode(const unsigned char* data, std::size_t size, int channels, int maxSi
     return ok;
 }
 
-bool checkFileSize(long long bytes, std::string& error) {
+bool readOpenFile(long long bytes, const ReadSome& read, std::vector<unsigned char>& data,
+                  std::string& error) {
     if (bytes == 0) {
         error = "empty file";
         return false;
@@ -203,6 +205,18 @@ bool checkFileSize(long long bytes, std::string& error) {
         error = "file too large (" + std::to_string(bytes) + " bytes)";
         return false;
     }
+    data.resize(static_cast<std::size_t>(bytes));
+    std::size_t got = 0;
+    while (got < data.size()) {
+        const long long n = read(data.data() + got, data.size() - got);
+        if (n < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
     return true;
 }
 

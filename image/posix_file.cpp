@@ -33,22 +33,13 @@ bool readFile(const char* path, std::vector<unsigned char>& data, std::string& e
         error = "not a regular file";
         return false;
     }
-    if (!checkFileSize(info.st_size, error)) return false;
-
-    data.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(file.fd, data.data() + got, data.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (n == 0) break;  // the file shrank while being read: decode what is there
-        got += static_cast<std::size_t>(n);
-    }
-    data.resize(got);
-    return true;
+    const auto read = [&](unsigned char* to, std::size_t most) -> long long {
+        ssize_t n;
+        do n = ::read(file.fd, to, most);
+        while (n < 0 && errno == EINTR);
+        return n;
+    };
+    return readOpenFile(info.st_size, read, data, error);
 }
 
 }  // namespace image

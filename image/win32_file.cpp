@@ -40,23 +40,10 @@ bool readFile(const char* path, std::vector<unsigned char>& data, std::string& e
         error = "not a regular file";
         return false;
     }
-    if (!checkFileSize(info.st_size, error)) return false;
-
-    data.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t got = 0;
-    while (got < data.size()) {
-        const unsigned chunk =
-            static_cast<unsigned>(std::min<std::size_t>(data.size() - got, INT_MAX));
-        const int n = _read(file.fd, data.data() + got, chunk);
-        if (n < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (n == 0) break;  // the file shrank while being read: decode what is there
-        got += static_cast<std::size_t>(n);
-    }
-    data.resize(got);
-    return true;
+    const auto read = [&](unsigned char* to, std::size_t most) -> long long {
+        return _read(file.fd, to, static_cast<unsigned>(std::min<std::size_t>(most, INT_MAX)));
+    };
+    return readOpenFile(info.st_size, read, data, error);
 }
 
 }  // namespace image

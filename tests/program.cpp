@@ -19,19 +19,19 @@ void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// A window captioned "Velmorath!" at or below `parent`, mapped; 0 if none.
-Window findWindow(Display* x, Window parent) {
+// A window with this caption at or below `parent`, mapped; 0 if none.
+Window findWindow(Display* x, Window parent, const std::string& caption) {
     Window found = 0, root = 0, up = 0, *children = nullptr;
     unsigned count = 0;
     XQueryTree(x, parent, &root, &up, &children, &count);
     for (unsigned i = 0; i < count && !found; ++i) {
         char* name = nullptr;
         XWindowAttributes attributes{};
-        if (XFetchName(x, children[i], &name) && std::strcmp(name, "Velmorath!") == 0 &&
+        if (XFetchName(x, children[i], &name) && name == caption &&
             XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
             found = children[i];
         else
-            found = findWindow(x, children[i]);  // under a window manager's frame
+            found = findWindow(x, children[i], caption);  // under a window manager's frame
         if (name) XFree(name);
     }
     if (children) XFree(children);
@@ -86,7 +86,8 @@ int Pixel::maxChannel() const {
 
 Program::Program(const std::string& dir, std::vector<std::string> command) {
     if (command.empty()) command = {VELMORATH_EXE};
-    x = XOpenDisplay(nullptr);
+    // A busy X server can refuse a connection for a moment.
+    poll(5, [&] { return (x = XOpenDisplay(nullptr)) != nullptr; });
     if (!x) throw std::runtime_error("no X display: run the tests under Xvfb (scripts/test)");
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
@@ -123,9 +124,9 @@ Program::~Program() {
     if (x) XCloseDisplay(x);
 }
 
-Window Program::window(double seconds) {
+Window Program::window(double seconds, const std::string& caption) {
     poll(seconds, [&] {
-        win = findWindow(x, DefaultRootWindow(x));
+        win = findWindow(x, DefaultRootWindow(x), caption);
         return win != 0 || !running();
     });
     return win;

@@ -60,8 +60,8 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     Display* display() const { return x; }
-    // The window captioned "Velmorath!", once it is mapped; 0 if none appears in time.
-    Window window(double seconds = 10);
+    // The window with this caption, once it is mapped; 0 if none appears in time.
+    Window window(double seconds = 10, const std::string& caption = "Velmorath!");
     // Waits until the window shows something other than black.
     void waitForPicture(double seconds = 10);
     // Lets the program draw for a while after a change.

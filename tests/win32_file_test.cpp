@@ -6,6 +6,8 @@ namespace {
 
 TEST_F(ImageRefusal, WindowsDevicesAreNotRegularFiles) {
     expectRefused("NUL", "not a regular file");
+    // Windows opens the console and finds it no regular file; Wine without a
+    // console fails to stat it. Either way it is refused at once.
     expectRefused("CON", "");
     expectRefused(dir.path + "\\missing.png", "No such file or directory");
 }
