@@ -25,14 +25,21 @@ enable_source_packages() {
 # CMake, static, into build-windows/prefix, once per source version. Its output
 # goes to build-windows/libraries/PACKAGE.log, shown if a step fails.
 build_windows_library() {
-    local package=$1 sources=$WINDOWS_DIR/sources dir stamp log
+    local package=$1 sources=$WINDOWS_DIR/sources/$1 dir stamp log
     shift
     mkdir -p "$sources" "$WINDOWS_DIR/libraries"
     log=$WINDOWS_DIR/libraries/$package.log
-    if ! compgen -G "$sources/$package-[0-9]*/" >/dev/null; then
-        (cd "$sources" && apt-get source "$package" >"$log" 2>&1) || { cat "$log" >&2; return 1; }
+    dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+    if [ -z "$dir" ]; then
+        if ! (cd "$sources" && apt-get source "$package" >"$log" 2>&1); then
+            # Some mirrors carry a package's upstream tarball but not its .dsc.
+            echo "apt-get source $package failed: building its upstream tarball," \
+                "without Debian's patches" >&2
+            (cd "$sources" && apt-get source --tar-only --download-only "$package" &&
+                tar -xf "$package"_*.orig.tar.*) >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
+        fi
+        dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d | head -n 1)
     fi
-    dir=$(compgen -G "$sources/$package-[0-9]*/" | head -n 1)
     stamp=$WINDOWS_DIR/prefix/built-$(basename "$dir")
     [ -f "$stamp" ] && return 0
     echo "Building $(basename "$dir") for Windows"
@@ -50,7 +57,8 @@ build_windows_libraries() {
     install_packages "${WINDOWS_PACKAGES[@]}"
     enable_source_packages
     build_windows_library freeglut -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_DEMOS=OFF
-    build_windows_library libpng1.6 -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+    build_windows_library libpng1.6 -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+        -DPNG_TOOLS=OFF
     build_windows_library libjpeg-turbo -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_JAVA=OFF
     if [ "${1:-}" = tests ]; then
         build_windows_library googletest -DBUILD_GMOCK=OFF
