@@ -5,6 +5,7 @@
 #include <png.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -94,10 +95,11 @@ bool finishPng16(png_image& png, Image& out, std::string& error) {
                 continue;
             }
             const std::uint32_t alpha = in[3];
-            for (int c = 0; c < 3; ++c)
-                pixel[c] = alpha == 0 ? 0
-                                      : encode(static_cast<png_uint_16>(
-                                            (in[c] * std::uint64_t{65535} + alpha / 2) / alpha));
+            for (int c = 0; c < 3 && alpha > 0; ++c) {
+                const std::uint64_t straight = (in[c] * std::uint64_t{65535} + alpha / 2) / alpha;
+                pixel[c] =
+                    encode(static_cast<png_uint_16>(std::min<std::uint64_t>(straight, 65535)));
+            }
             pixel[3] = static_cast<unsigned char>((alpha * 255 + 32767) / 65535);
         }
     }
