@@ -175,11 +175,9 @@ TEST_F(Keys, F7TwiceDrawsUnlitAtFullBrightness) {
 
 TEST(WindowManager, F1FillsTheScreenAndF1AgainBrings640x480Back) {
     WindowManager manager;
-    ASSERT_TRUE(manager.running()) << "openbox did not start";
+    ASSERT_TRUE(manager.running()) << "openbox did not start managing windows";
     Program program(VELMORATH_SOURCE_DIR);
-    // Openbox's first start on a new machine has been seen to hold new windows
-    // back for over 10 seconds.
-    const Window window = program.window(30);
+    const Window window = program.window();
     ASSERT_NE(window, 0u) << program.errors();
     Display* x = program.display();
     auto placed = [&] {

@@ -59,17 +59,21 @@ WindowManager::WindowManager() {
     pid = spawn("openbox", argv);
     Display* x = XOpenDisplay(nullptr);
     if (!x) return;
-    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
-    ready = poll(10, [&] {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, AnyPropertyType, &type,
-                           &format, &items, &after, &data);
-        if (data) XFree(data);
-        return items > 0;
+    // Ready once it frames a window of ours: a window manager announces itself
+    // before it manages windows, and a slow start (openbox with fontconfig's
+    // cache missing, for one) shows here rather than as the program's fault.
+    // A window mapped before it starts is framed when it does.
+    const Window probe = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 8, 8, 0, 0, 0);
+    XMapWindow(x, probe);
+    XFlush(x);
+    ready = poll(30, [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(x, probe, &root, &parent, &children, &count);
+        if (children) XFree(children);
+        return parent != root;
     });
+    XDestroyWindow(x, probe);
     XCloseDisplay(x);
 }
 
