@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace image {
 namespace {
@@ -195,6 +196,34 @@ bool decode(const unsigned char* data, std::size_t size, int channels, int maxSi
     }
     if (!ok) out = Image{};  // never hand out a half-decoded image
     return ok;
+}
+
+void shrinkToFit(Image& img, int maxSide) {
+    const int width = std::min(img.width, maxSide), height = std::min(img.height, maxSide);
+    if (maxSide < 1 || (width == img.width && height == img.height)) return;
+    Image out;
+    allocate(out, width, height, img.channels);
+    // The source pixels [first, last) along one side that make new pixel i of n.
+    const auto span = [](int i, int n, int size) {
+        return std::pair<int, int>(static_cast<int>(static_cast<long long>(i) * size / n),
+                                   static_cast<int>(static_cast<long long>(i + 1) * size / n));
+    };
+    for (int y = 0; y < height; ++y) {
+        const auto [top, bottom] = span(y, height, img.height);
+        for (int x = 0; x < width; ++x) {
+            const auto [left, right] = span(x, width, img.width);
+            const long long count = static_cast<long long>(bottom - top) * (right - left);
+            for (int c = 0; c < img.channels; ++c) {
+                long long sum = 0;
+                for (int sy = top; sy < bottom; ++sy)
+                    for (int sx = left; sx < right; ++sx)
+                        sum += img.pixels[sy * img.stride + sx * img.channels + c];
+                out.pixels[y * out.stride + x * out.channels + c] =
+                    static_cast<unsigned char>((sum + count / 2) / count);
+            }
+        }
+    }
+    img = std::move(out);
 }
 
 bool readOpenFile(long long bytes, const ReadSome& read, std::vector<unsigned char>& data,

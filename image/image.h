@@ -32,6 +32,10 @@ std::size_t paddedStride(int width, int channels);
 bool decode(const unsigned char* data, std::size_t size, int channels, int maxSide, Image& out,
             std::string& error);
 
+// Shrinks an image with a side over `maxSide` to fit, each side on its own, by
+// averaging the pixels that fall into each new one.
+void shrinkToFit(Image& img, int maxSide);
+
 // Reads a regular file of at most kMaxFileBytes into memory and decodes it.
 bool load(const char* path, int channels, int maxSide, Image& out, std::string& error);
 

@@ -2,9 +2,15 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "image/image.h"
 
 namespace {
+
+// Windows' own OpenGL 1.1 renderer takes textures of at most 1024 pixels a
+// side; images up to this size still load there, shrunk.
+constexpr int kShrinkableSide = 8192;
 
 std::string errorName(GLenum error) {
     switch (error) {
@@ -32,10 +38,11 @@ bool cTexture::load(const char* path, GLenum format, GLint wrapS, GLint wrapT, G
 
     // The file is decoded before the format is examined. Rows come padded to
     // 4 bytes, which the default unpack alignment reads correctly at any width.
+    // Images larger than OpenGL takes, up to kShrinkableSide, are shrunk to fit.
     const int channels = format == GL_RGBA ? 4 : 3;
     image::Image picture;
     std::string error;
-    if (!image::load(path, channels, maxSide, picture, error)) {
+    if (!image::load(path, channels, std::max<int>(maxSide, kShrinkableSide), picture, error)) {
         if (failure) *failure = error;
         return false;
     }
@@ -44,8 +51,9 @@ bool cTexture::load(const char* path, GLenum format, GLint wrapS, GLint wrapT, G
         return false;
     }
 
-    width = picture.width;
+    width = picture.width;  // the image's own size, whatever the texture's
     height = picture.height;
+    image::shrinkToFit(picture, maxSide);
     // Errors left by earlier calls are not this texture's. OpenGL keeps at most
     // one per kind, so a few reads clear them all.
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
@@ -58,11 +66,11 @@ bool cTexture::load(const char* path, GLenum format, GLint wrapS, GLint wrapT, G
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     GLenum refusal = GL_NO_ERROR;
     if (mipmaps) {
-        refusal = gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, format,
+        refusal = gluBuild2DMipmaps(GL_TEXTURE_2D, channels, picture.width, picture.height, format,
                                     GL_UNSIGNED_BYTE, picture.pixels.data());
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, channels, width, height, 0, format, GL_UNSIGNED_BYTE,
-                     picture.pixels.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, channels, picture.width, picture.height, 0, format,
+                     GL_UNSIGNED_BYTE, picture.pixels.data());
     }
     if (refusal == GL_NO_ERROR) refusal = glGetError();
     if (refusal != GL_NO_ERROR) {

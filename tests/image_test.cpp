@@ -186,6 +186,23 @@ TEST(ImageDecode, PngMetadataWarningsPassAndImageDataErrorsFail) {
     }
 }
 
+// An image too large for OpenGL shrinks, each side on its own, to averages of
+// the pixels it covered; one that fits stays as it is.
+TEST(ImageDecode, ShrinkToFitAveragesThePixelsEachNewOneCovers) {
+    image::Image img = decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB, pictureSamples(3)));
+    image::shrinkToFit(img, 4);
+    expectPicture(img);
+    image::shrinkToFit(img, 2);
+    ASSERT_EQ(img.width, 2);
+    ASSERT_EQ(img.height, 2);
+    EXPECT_EQ(img.stride, 8u);
+    EXPECT_EQ(at(img, 0, 0), (Colour{128, 128, 0}));   // red and green
+    EXPECT_EQ(at(img, 1, 0), (Colour{64, 64, 192}));   // blue and grey 128
+    EXPECT_EQ(at(img, 1, 1), (Colour{128, 173, 45}));  // yellow and dark cyan
+    image::shrinkToFit(img, 1);
+    EXPECT_EQ(at(img, 0, 0), (Colour{112, 123, 91}));  // all eight
+}
+
 // JPEG is lossy: blocks of one colour, 8 pixels square, come back within a few levels.
 TEST(ImageDecode, JpegKindsGiveTheRightColoursTopRowFirst) {
     const Colour quadrants[2][2] = {{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 255}}};
