@@ -49,6 +49,10 @@ void openWindow(int* argc, char** argv) {
     glutSetCursor(GLUT_CURSOR_NONE);
 }
 
+GlFunction lookUpGl(const char* name) {
+    return glutGetProcAddress(name);
+}
+
 bool init() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -64,7 +68,7 @@ bool init() {
         showFailure(line);
         return false;
     }
-    gScene.buildSpheres([](const char* name) { return glutGetProcAddress(name); });
+    gScene.buildSpheres(lookUpGl);
     return true;
 }
 

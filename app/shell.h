@@ -16,6 +16,9 @@ extern bool gWindowed;
 // at (100, 100), captioned "Velmorath!", the cursor hidden over it.
 void openWindow(int* argc, char** argv);
 
+// Looks up an OpenGL function of the current context through GLUT; null if missing.
+GlFunction lookUpGl(const char* name);
+
 // Start-up OpenGL state, the textures and the spheres. On failure prints one
 // line on stderr naming the file and the reason, shows it as the platform
 // shows failures, and returns false.

@@ -43,10 +43,6 @@ void openTestWindow() {
     open = true;
 }
 
-GlFunction lookUpGl(const char* name) {
-    return glutGetProcAddress(name);
-}
-
 void writeSceneImages(const std::string& dir) {
     mkdir((dir + "/img").c_str(), 0755);
     fixtures::writeFile(dir + "/img/sun.png", fixtures::solidPng(64, 32, {255, 0, 0}));

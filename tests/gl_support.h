@@ -16,11 +16,7 @@ void openTestWindow();
 // yellow; PNG data under the .jpg name) and img/moon.jpg (blue) under `dir`.
 void writeSceneImages(const std::string& dir);
 
-#include "scene/cScene.h"
-
-// The program's own lookup of OpenGL functions, through GLUT.
-GlFunction lookUpGl(const char* name);
-
+class cScene;
 // Loads the scene's textures from `dir`/img.
 bool loadSceneFrom(cScene& scene, const std::string& dir);
 // Loads the scene's images from a fresh set made under a temporary folder.
