@@ -252,7 +252,7 @@ std::vector<std::string> thirdFrame(const std::vector<std::string>& launcher = {
 // so their names are 1, 2, 3; gluLookAt shows as its matrix and translation;
 // each sphere is 6144 indices into the buffers built at start-up. Without
 // buffers (Mesa made to report OpenGL 1.4) the indices come from the
-// program's memory, and the frame is otherwise the same.
+// program's memory, and the frame is otherwise the same; OpenGL 1.5 has them.
 TEST(Frame, IssuesItsOpenGlCallsInOrder) {
     const std::vector<std::string> expected = {
         "glClear(mask = GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT)",
@@ -288,6 +288,7 @@ TEST(Frame, IssuesItsOpenGlCallsInOrder) {
         "glFlush()",  // freeglut's, before the swap
     };
     EXPECT_EQ(thirdFrame(), expected);
+    EXPECT_EQ(thirdFrame({"env", "MESA_GL_VERSION_OVERRIDE=1.5"}), expected);
 
     std::vector<std::string> fromMemory = expected;
     for (std::string& call : fromMemory) {

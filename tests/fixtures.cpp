@@ -78,10 +78,10 @@ Bytes png(int width, int height, int colourType, const Bytes& samples, int bitDe
     return out;
 }
 
-Bytes solidPng(int width, int height, Rgb colour) {
-    return png(width, height, PNG_COLOR_TYPE_RGB, pixels(width, height, 3, [&](int, int) {
-                   return std::vector<int>{colour.r, colour.g, colour.b};
-               }));
+Bytes solidPng(int width, int height, Rgb colour, int bitDepth) {
+    const std::vector<int> c = {colour.r, colour.g, colour.b};
+    return png(width, height, PNG_COLOR_TYPE_RGB,
+               pixels(width, height, 3, [&](int, int) { return c; }), bitDepth);
 }
 
 Bytes jpeg(int width, int height, int pixelFormat, const Bytes& samples, int subsampling,

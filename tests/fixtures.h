@@ -34,8 +34,8 @@ Bytes pixels(int width, int height, int channels, F colourAt) {
 Bytes png(int width, int height, int colourType, const Bytes& samples, int bitDepth = 8,
           bool interlaced = false, const Bytes& palette = {}, const Bytes& trns = {});
 
-// An RGB PNG of one colour.
-Bytes solidPng(int width, int height, Rgb colour);
+// An RGB PNG of one colour, 8 or 16 bits deep.
+Bytes solidPng(int width, int height, Rgb colour, int bitDepth = 8);
 
 // A JPEG from TurboJPEG; `pixelFormat` is a TJPF_ value, `flags` TJFLAG_ values.
 Bytes jpeg(int width, int height, int pixelFormat, const Bytes& samples, int subsampling,

@@ -6,9 +6,13 @@
 #include <png.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "fixtures.h"
+#include "image/file.h"
 #include "image_refusal.h"
 
 using fixtures::Bytes;
@@ -158,31 +162,39 @@ TEST(ImageDecode, SixteenBitPngsDecodeTheSameInterlacedOrNot) {
 }
 
 // Warnings about metadata libpng ignores do not fail a PNG; errors in its
-// image data still do.
+// image data still do, on every decode path: 8- and 16-bit, 3 and 4 channels.
 TEST(ImageDecode, PngMetadataWarningsPassAndImageDataErrorsFail) {
-    const Bytes good = fixtures::solidPng(8, 8, {30, 60, 90});
     const Bytes pHYs = {0, 0, 11, 19, 0, 0, 11, 19, 1};
-    const struct {
-        const char* name;
-        Bytes file;
-        bool loads;
-    } cases[] = {
-        {"tEXt with a bad CRC", fixtures::withChunk(good, "tEXt", {'C', 0, 'h', 'i'}, false), true},
-        {"gAMA 0", fixtures::withChunk(good, "gAMA", {0, 0, 0, 0}), true},
-        {"tIME month 13", fixtures::withChunk(good, "tIME", {0x07, 0xEA, 13, 1, 0, 0, 0}), true},
-        {"pHYs twice", fixtures::withChunk(fixtures::withChunk(good, "pHYs", pHYs), "pHYs", pHYs),
-         true},
-        {"IDAT with a bad CRC", fixtures::withBadIdatCrc(good), false},
-        {"IDAT data zlib refuses", fixtures::withBadIdatData(good), false},
-    };
-    for (const auto& c : cases) {
-        image::Image img;
-        std::string error;
-        EXPECT_EQ(image::decode(c.file.data(), c.file.size(), 3, kNoLimit, img, error), c.loads)
-            << c.name << ": " << error;
-        if (c.loads) {
-            EXPECT_EQ(at(img, 7, 7), (Colour{30, 60, 90})) << c.name;
-        }
+    for (int bitDepth : {8, 16}) {
+        const Bytes good = fixtures::solidPng(8, 8, {30, 60, 90}, bitDepth);
+        const struct {
+            const char* name;
+            Bytes file;
+            bool loads;
+        } cases[] = {
+            {"tEXt with a bad CRC", fixtures::withChunk(good, "tEXt", {'C', 0, 'h', 'i'}, false),
+             true},
+            {"gAMA 0", fixtures::withChunk(good, "gAMA", {0, 0, 0, 0}), true},
+            {"tIME month 13", fixtures::withChunk(good, "tIME", {0x07, 0xEA, 13, 1, 0, 0, 0}),
+             true},
+            {"pHYs twice",
+             fixtures::withChunk(fixtures::withChunk(good, "pHYs", pHYs), "pHYs", pHYs), true},
+            {"IDAT with a bad CRC", fixtures::withBadIdatCrc(good), false},
+            {"IDAT data zlib refuses", fixtures::withBadIdatData(good), false},
+        };
+        for (const auto& c : cases)
+            for (int channels : {3, 4}) {
+                SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(bitDepth) + "-bit, " +
+                             std::to_string(channels) + " channels");
+                image::Image img;
+                std::string error;
+                EXPECT_EQ(
+                    image::decode(c.file.data(), c.file.size(), channels, kNoLimit, img, error),
+                    c.loads)
+                    << error;
+                if (!c.loads) continue;
+                for (int i = 0; i < 3; ++i) EXPECT_NEAR(at(img, 7, 7)[i], 30 * (i + 1), 1);
+            }
     }
 }
 
@@ -190,6 +202,11 @@ TEST(ImageDecode, PngMetadataWarningsPassAndImageDataErrorsFail) {
 // the pixels it covered; one that fits stays as it is.
 TEST(ImageDecode, ShrinkToFitAveragesThePixelsEachNewOneCovers) {
     image::Image img = decodeOk(fixtures::png(4, 2, PNG_COLOR_TYPE_RGB, pictureSamples(3)));
+    // Four columns into three: the last new pixel takes the remainder, blue and grey.
+    image::Image uneven = img;
+    image::shrinkToFit(uneven, 3);
+    ASSERT_EQ(uneven.width, 3);
+    EXPECT_EQ(at(uneven, 2, 0), (Colour{64, 64, 192}));
     image::shrinkToFit(img, 4);
     expectPicture(img);
     image::shrinkToFit(img, 2);
@@ -299,6 +316,44 @@ TEST_F(ImageRefusal, OversizedImagesBeforeDecoding) {
                   "image too large (16384 x 16384)");
     expectRefused(file("wide.png", goodPng), "image too large (64 x 64)", 32);
     expectRefused(file("wide.jpg", goodJpeg), "image too large (64 x 64)", 63);
+    expectRefused(file("over.png", fixtures::withPngSize(goodPng, 8193, 8192)), "image too large");
+    // At the caps themselves the size is no reason to refuse: these fail for their data.
+    expectRefused(file("side.png", fixtures::withPngSize(goodPng, 64, 65)), "Not enough image data",
+                  65);
+    expectRefused(file("cap.png", fixtures::withPngSize(goodPng, 8192, 8192)),
+                  "Not enough image data");
+}
+
+// The read loop every platform shares: a file that shrinks while it is read
+// gives what was there, a failing read fails, and the size cap holds to the byte.
+TEST(ImageFile, ReadingStopsAtTheEndAndAtAnError) {
+    const struct {
+        long long bytes;
+        std::vector<long long> reads;  // what each read returns; -1 fails with EIO
+        std::size_t got;
+        std::string error;
+    } cases[] = {{100, {10, 0}, 10, ""},
+                 {20, {15, 5}, 20, ""},
+                 {100, {10, -1}, 0, std::strerror(EIO)},
+                 {image::kMaxFileBytes, {0}, 0, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        std::size_t call = 0;
+        const auto read = [&](unsigned char* to, std::size_t most) -> long long {
+            if (call == c.reads.size()) ADD_FAILURE() << "read again after the end or an error";
+            const long long n = call < c.reads.size() ? c.reads[call++] : -1;
+            errno = EIO;
+            std::fill_n(to, std::min<long long>(std::max(n, 0LL), most), 7);
+            return n;
+        };
+        std::vector<unsigned char> data;
+        std::string error;
+        EXPECT_EQ(image::readOpenFile(c.bytes, read, data, error), c.error.empty()) << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        if (c.error.empty()) {
+            EXPECT_EQ(data, std::vector<unsigned char>(c.got, 7));
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/shell.h"
 #include "bad_inputs.h"
@@ -467,17 +468,28 @@ TEST_F(GlTest, EveryUnusualImageThatLoadsDrawsLikeItsPlainRgbCopy) {
     }
 }
 
-// Without buffers (OpenGL 1.1) the spheres come from client memory, and every
-// camera's frame is the one the buffers give, lit or not.
+const char* gMissing = "";  // the one buffer function lookUpGlMissing does not find
+GlFunction lookUpGlMissing(const char* name) {
+    return std::strcmp(name, gMissing) == 0 ? nullptr : lookUpGl(name);
+}
+
+// Without buffers (OpenGL 1.1), or with any of their functions missing, the
+// spheres come from client memory, and every camera's frame is the one the
+// buffers give, lit or not.
 TEST_F(GlTest, SpheresWithoutBuffersDrawWhatBuffersDraw) {
     for (bool lit : {true, false})
         for (int view = 1; view <= 5; ++view) {
             const auto buffers = firstFrame(VELMORATH_SOURCE_DIR, view, lit);
-            const auto client = firstFrame(VELMORATH_SOURCE_DIR, view, lit, nullptr);
-            GLint bound = -1;
-            glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
-            EXPECT_EQ(bound, 0) << "view " << view;
-            EXPECT_TRUE(buffers == client) << "view " << view << (lit ? ", lit" : ", unlit");
+            for (const char* missing : {"", "glGenBuffers", "glBindBuffer", "glBufferData"}) {
+                gMissing = missing;
+                const auto client = firstFrame(VELMORATH_SOURCE_DIR, view, lit,
+                                               *missing ? lookUpGlMissing : nullptr);
+                GLint bound = -1;
+                glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+                EXPECT_EQ(bound, 0) << "view " << view << ", without " << missing;
+                EXPECT_TRUE(buffers == client)
+                    << "view " << view << (lit ? ", lit" : ", unlit") << ", without " << missing;
+            }
         }
 }
 

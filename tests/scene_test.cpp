@@ -38,6 +38,13 @@ TEST(SceneAnimation, OrbitsWrapToZeroJustPast360) {
     EXPECT_EQ(scene.getEarthAngle(), 0.0f);
     advance(scene, 1);
     EXPECT_EQ(scene.getEarthAngle(), 0.05f);
+    // Landing on exactly 360 is not past it: the angle stays.
+    scene = cScene();
+    advance(scene, 496);
+    scene.speedUp();
+    scene.speedUp();
+    advance(scene, 1360);
+    EXPECT_EQ(scene.getMoonAngle(), 360.0f);
 }
 
 TEST(SceneAnimation, SpinGrowsByOneUntilFloatSaturatesAt2To24) {
