@@ -1,6 +1,7 @@
 # Shared by scripts/package-windows and scripts/test-windows: the MinGW-w64
 # cross-compiler, the Windows libraries built from Debian's source packages,
 # and the Windows build of Velmorath, all under build-windows/ (never committed).
+source scripts/sources.sh
 
 WINDOWS_PACKAGES=(cmake make dpkg-dev g++-mingw-w64-x86-64-posix libz-mingw-w64-dev)
 # Wine, to run the Windows build here.
@@ -8,38 +9,15 @@ WINE_PACKAGES=(wine wine64)
 WINDOWS_DIR=$PWD/build-windows
 WINDOWS_TOOLCHAIN=$PWD/scripts/windows-toolchain.cmake
 
-# Adds deb-src for the running Debian release, in a file of its own, so that
-# apt-get source can fetch the libraries' sources.
-enable_source_packages() {
-    local list=/etc/apt/sources.list.d/velmorath-deb-src.sources codename
-    [ -f "$list" ] && return 0
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    echo "Adding Debian's $codename source packages ($list)"
-    printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: $codename" \
-        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
-        as_root tee "$list" >/dev/null
-    as_root apt-get update -qq
-}
-
 # Builds and installs one library from its Debian source package with its own
 # CMake, static, into build-windows/prefix, once per source version. Its output
 # goes to build-windows/libraries/PACKAGE.log, shown if a step fails.
 build_windows_library() {
-    local package=$1 sources=$WINDOWS_DIR/sources/$1 dir stamp log
+    local package=$1 dir stamp log
     shift
-    mkdir -p "$sources" "$WINDOWS_DIR/libraries"
+    mkdir -p "$WINDOWS_DIR/libraries"
     log=$WINDOWS_DIR/libraries/$package.log
-    dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-    if [ -z "$dir" ]; then
-        if ! (cd "$sources" && apt-get source "$package" >"$log" 2>&1); then
-            # Some mirrors carry a package's upstream tarball but not its .dsc.
-            echo "apt-get source $package failed: building its upstream tarball," \
-                "without Debian's patches" >&2
-            (cd "$sources" && apt-get source --tar-only --download-only "$package" &&
-                tar -xf "$package"_*.orig.tar.*) >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
-        fi
-        dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-    fi
+    dir=$(fetch_source "$package" "$WINDOWS_DIR/sources/$package" "$log")
     stamp=$WINDOWS_DIR/prefix/built-$(basename "$dir")
     [ -f "$stamp" ] && return 0
     echo "Building $(basename "$dir") for Windows"
