@@ -1,7 +1,5 @@
 // Velmorath: a textured Sun, Earth and Moon, animated in an OpenGL window.
-#include <GL/freeglut.h>
-
-#include <cstdlib>
+#include <GL/freeglut_std.h>
 
 #include "platform.h"
 #include "shell.h"
@@ -10,7 +8,10 @@ int main(int argc, char** argv) {
     openWindow(&argc, argv);  // arguments GLUT does not know are ignored
     syncToRefresh();          // draw at the display's rate, not thousands of frames a second
 
-    if (!init()) std::exit(-1);
+    if (!init()) {
+        quit(-1);
+        return -1;  // where quit returns: a web page has no process to end
+    }
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

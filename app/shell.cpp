@@ -1,10 +1,9 @@
 #include "shell.h"
 
-#include <GL/freeglut.h>
+#include <GL/freeglut_std.h>
 #include <GL/glu.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform.h"
 
@@ -47,10 +46,6 @@ void openWindow(int* argc, char** argv) {
     glutInitWindowSize(640, 480);
     glutCreateWindow("Velmorath!");
     glutSetCursor(GLUT_CURSOR_NONE);
-}
-
-GlFunction lookUpGl(const char* name) {
-    return glutGetProcAddress(name);
 }
 
 bool init() {
@@ -98,7 +93,8 @@ void idle() {
 void keyboard(unsigned char key, int, int) {
     switch (key) {
         case 27:  // Escape
-            std::exit(0);
+            quit(0);
+            break;
         case '+':
             gScene.speedUp();
             break;
@@ -113,8 +109,7 @@ void keyboard(unsigned char key, int, int) {
 void specialKeys(int key, int, int) {
     switch (key) {
         case GLUT_KEY_F1:
-            // freeglut restores the window's earlier size and place on the way back.
-            glutFullScreenToggle();
+            toggleFullScreen();
             gWindowed = !gWindowed;
             break;
         case GLUT_KEY_F2:

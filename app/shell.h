@@ -2,6 +2,7 @@
 // they all share.
 #pragma once
 
+#include "platform.h"
 #include "scene/cScene.h"
 
 extern cScene gScene;
@@ -15,9 +16,6 @@ extern bool gWindowed;
 // and opens the program's window: double-buffered RGB with depth, 640 x 480
 // at (100, 100), captioned "Velmorath!", the cursor hidden over it.
 void openWindow(int* argc, char** argv);
-
-// Looks up an OpenGL function of the current context through GLUT; null if missing.
-GlFunction lookUpGl(const char* name);
 
 // Start-up OpenGL state, the textures and the spheres. On failure prints one
 // line on stderr naming the file and the reason, shows it as the platform
