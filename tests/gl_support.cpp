@@ -7,9 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <sstream>
 
 #include "app/shell.h"
 #include "scene/cScene.h"
@@ -86,4 +87,51 @@ void probe(const char* what, double x, double y, fixtures::Rgb expected, int tol
     EXPECT_TRUE(near) << what << " at (" << px << ", " << py << "): expected (" << expected.r
                       << ", " << expected.g << ", " << expected.b << ") +-" << tolerance
                       << ", observed (" << got.r << ", " << got.g << ", " << got.b << ")";
+}
+
+std::string FrameDifference::text() const {
+    std::ostringstream out;
+    out.precision(2);
+    out << std::fixed << "mean difference " << mean << " over " << covered << " pixels both cover; "
+        << over << " (" << (covered ? 100.0 * over / covered : 0)
+        << "%) beyond the tolerance; largest " << largest << "; " << offEdge
+        << " covered pixels off the other's edge";
+    return out.str();
+}
+
+FrameDifference compareFrames(const std::vector<unsigned char>& a,
+                              const std::vector<unsigned char>& b, int width, int tolerance) {
+    FrameDifference d;
+    const int pixels = static_cast<int>(std::min(a.size(), b.size()) / 4);
+    const auto covered = [&](const std::vector<unsigned char>& f, int p) {
+        return f[p * 4] || f[p * 4 + 1] || f[p * 4 + 2];
+    };
+    // Whether `p` or a pixel next to it is covered in `f`.
+    const auto near = [&](const std::vector<unsigned char>& f, int p) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = p % width + dx, q = p + dy * width + dx;
+                if (x >= 0 && x < width && q >= 0 && q < pixels && covered(f, q)) return true;
+            }
+        return false;
+    };
+    long sum = 0;
+    for (int p = 0; p < pixels; ++p) {
+        int most = 0, total = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int difference = std::abs(a[p * 4 + c] - b[p * 4 + c]);
+            most = std::max(most, difference);
+            total += difference;
+        }
+        d.largest = std::max(d.largest, most);
+        d.over += most > tolerance;
+        if (covered(a, p) && covered(b, p)) {
+            ++d.covered;
+            sum += total;
+        } else if ((covered(a, p) && !near(b, p)) || (covered(b, p) && !near(a, p))) {
+            ++d.offEdge;
+        }
+    }
+    d.mean = d.covered ? static_cast<double>(sum) / (3.0 * d.covered) : 0;
+    return d;
 }

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <string>
+#include <vector>
 
 #include "fixtures.h"
 
@@ -27,3 +28,17 @@ fixtures::Rgb readPixel(int x, int y);
 // A pixel probe: expected colour within a tolerance per channel. Failures are
 // reported with both colours and do not stop the test, so every probe reports.
 void probe(const char* what, double x, double y, fixtures::Rgb expected, int tolerance);
+
+// How two frames of RGBA pixels, `width` wide, differ. Over all pixels: the
+// largest channel difference, and how many pixels differ by more than
+// `tolerance` in some channel. Over the pixels both cover (not black): how
+// many, and their mean channel difference. And how many pixels one frame
+// covers that the other leaves black with no covered pixel next to it: shapes
+// apart by more than an edge pixel.
+struct FrameDifference {
+    int largest = 0, over = 0, covered = 0, offEdge = 0;
+    double mean = 0;
+    std::string text() const;
+};
+FrameDifference compareFrames(const std::vector<unsigned char>& a,
+                              const std::vector<unsigned char>& b, int width, int tolerance);

@@ -14,6 +14,8 @@
 #include "gl_support.h"
 #include "image/image.h"
 #include "scene/cScene.h"
+#include "web/frame.h"
+#include "webgl/matrix.h"
 
 namespace {
 
@@ -281,6 +283,47 @@ const Body kBodies[] = {{"Sun", {0, 0, -300}, 20, {0, 0, 0}},
 // The Earth's texture top (the -z pole of its sphere) after the 110-degree tilt.
 const Vec kEarthTop = {0, std::sin(110 * M_PI / 180), -std::cos(110 * M_PI / 180)};
 
+// The web page's own OpenGL 1.1 matrices against this OpenGL's: the projection
+// that reshape(640, 480) made, every kind of transform a frame makes, from
+// each camera, and light 0's position taken to eye coordinates.
+TEST_F(GlTest, WebLayerMatricesAreOpenGlsOwn) {
+    const auto expectNear = [](const webgl::Matrix& ours, GLenum matrix, const char* what) {
+        webgl::Matrix theirs;
+        glGetFloatv(matrix, theirs.data());
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(ours[i], theirs[i], 1e-4 * (1 + std::abs(theirs[i])))
+                << what << " [" << i << "]";
+    };
+    expectNear(webgl::perspective(45, 640.0 / 480, 0.1, 10000), GL_PROJECTION_MATRIX, "projection");
+    for (const Vec* camera : kEyes) {
+        const Vec eye = camera[0], centre = camera[1];
+        glLoadIdentity();
+        gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0, 1, 0);
+        webgl::Matrix ours =
+            webgl::lookAt({eye.x, eye.y, eye.z}, {centre.x, centre.y, centre.z}, {0, 1, 0});
+        expectNear(ours, GL_MODELVIEW_MATRIX, "camera");
+        const GLfloat position[4] = {1, 2, 3, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, position);
+        GLfloat eyePosition[4];
+        glGetLightfv(GL_LIGHT0, GL_POSITION, eyePosition);
+        const webgl::Vector transformed = webgl::transform(ours, {1, 2, 3, 1});
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(transformed[i], eyePosition[i], 1e-3) << "light";
+        glRotatef(37.5f, 0, 1, 0);
+        glTranslatef(105, 0, 0);
+        glRotatef(110, 110, 0, 0);
+        glRotatef(33, 0, 0, 1);
+        for (const webgl::Matrix& m :
+             {webgl::rotation(37.5f, 0, 1, 0), webgl::translation(105, 0, 0),
+              webgl::rotation(110, 110, 0, 0), webgl::rotation(33, 0, 0, 1)})
+            ours = webgl::multiply(ours, m);
+        expectNear(ours, GL_MODELVIEW_MATRIX, "the Earth's frame");
+        // A turn and a shift leave normals as the upper 3 x 3 takes them.
+        const std::array<float, 9> normals = webgl::normalMatrix(ours);
+        for (int i = 0; i < 9; ++i)
+            EXPECT_NEAR(normals[i], ours[i / 3 * 4 + i % 3], 1e-5) << "normals";
+    }
+}
+
 class FirstFrame : public GlTest {
   protected:
     void SetUp() override {
@@ -425,13 +468,7 @@ std::vector<unsigned char> firstFrame(const std::string& dir, int view, bool lit
     if (!lit) glDisable(GL_LIGHTING);
     EXPECT_TRUE(loadSceneFrom(scene, dir));
     scene.buildSpheres(lookup);
-    scene.setView(view);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    scene.render();
-    std::vector<unsigned char> frame(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-    return frame;
+    return drawFrame(scene, 1, view);
 }
 
 // ImageMagick converts each image that loads to 8-bit RGB, transparency on
@@ -455,16 +492,9 @@ TEST_F(GlTest, EveryUnusualImageThatLoadsDrawsLikeItsPlainRgbCopy) {
 
         const int view = input.replaces == "sun.png" ? 5 : 1;  // the body large on screen
         const std::vector<unsigned char> a = firstFrame(original.path, view);
-        const std::vector<unsigned char> b = firstFrame(plain.path, view);
-        int differing = 0, largest = 0, drawn = 0;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            const int d = std::abs(a[i] - b[i]);
-            largest = std::max(largest, d);
-            differing += d > 2;
-            drawn += a[i] > 0;
-        }
-        EXPECT_EQ(differing, 0) << "largest difference " << largest;
-        EXPECT_GT(drawn, 1000);
+        const FrameDifference d = compareFrames(a, firstFrame(plain.path, view), 640, 2);
+        EXPECT_EQ(d.over, 0) << d.text();
+        EXPECT_GT(d.covered, 300) << d.text();
     }
 }
 
@@ -540,15 +570,10 @@ TEST_F(GlTest, SpheresFromBuffersDrawWhatGluQuadricsDraw) {
     for (bool lit : {true, false}) {
         for (int view = 1; view <= 5; ++view) {
             const std::vector<unsigned char> ours = firstFrame(VELMORATH_SOURCE_DIR, view, lit);
-            const std::vector<unsigned char> glu = quadricFrame(VELMORATH_SOURCE_DIR, view);
-            int differing = 0, largest = 0;
-            for (std::size_t i = 0; i < ours.size(); ++i) {
-                const int d = std::abs(ours[i] - glu[i]);
-                largest = std::max(largest, d);
-                differing += d > 0;
-            }
-            EXPECT_LE(largest, 1) << "view " << view << (lit ? ", lit" : ", unlit");
-            EXPECT_LT(differing, 10) << "view " << view << (lit ? ", lit" : ", unlit");
+            const FrameDifference d =
+                compareFrames(ours, quadricFrame(VELMORATH_SOURCE_DIR, view), 640, 0);
+            EXPECT_LE(d.largest, 1) << "view " << view << (lit ? ", lit" : ", unlit");
+            EXPECT_LT(d.over, 10) << "view " << view << (lit ? ", lit" : ", unlit");
         }
     }
 }
