@@ -17,10 +17,11 @@ export const browsers = {
 
 export const launch = (name, options = {}) => puppeteer.launch({...browsers[name], ...options});
 
-// Opens `url` in a new tab and waits until main has run; `messages` collects
-// the console's lines.
-export async function open(browser, url) {
+// Opens `url` in a new tab, on a screen of `pixelRatio` device pixels to the
+// CSS pixel, and waits until main has run; `messages` collects the console's lines.
+export async function open(browser, url, pixelRatio = 1) {
   const page = await browser.newPage();
+  if (pixelRatio !== 1) await page.setViewport({width: 800, height: 600, deviceScaleFactor: pixelRatio});
   const messages = [];
   page.on('console', message => messages.push(message.text()));
   page.on('pageerror', error => messages.push(`page error: ${error.message}`));

@@ -186,6 +186,14 @@ async function testBrowser(name) {
     await keys(page, 'button');
     await page.close();
 
+    // Sharp on a high-density screen: 640 x 480 CSS pixels, twice as many device pixels.
+    ({page} = await open(browser, testPage, 2));
+    const size = [await page.$eval('#canvas', c => [c.clientWidth, c.clientHeight]),
+                  (await state(page)).viewport];
+    check('at 2 device pixels to the CSS pixel, the picture is drawn with 1280 x 960',
+          JSON.stringify(size) === '[[640,480],[1280,960]]', size);
+    await page.close();
+
     ({page, messages} = await open(browser, `${testPage}#without=img/moon.jpg`));
     const line = 'velmorath: cannot load texture img/moon.jpg: No such file or directory';
     const failed = await page.$eval('#status', status => status.textContent);
@@ -206,9 +214,10 @@ async function testBrowser(name) {
       ({page, messages} = await open(browser, url));
       await pause(500);
       const lit = await litPixels(page);
-      const title = await page.title();
-      check(`the page from ${url.split(':')[0]}:// draws the scene`,
-            lit > 500 && title === 'Velmorath!' && messages.length === 0, {lit, title, messages});
+      const [title, cursor] = [await page.title(), await page.$eval('#canvas', c => c.style.cursor)];
+      check(`the page from ${url.split(':')[0]}:// draws the scene, the cursor hidden over it`,
+            lit > 500 && title === 'Velmorath!' && cursor === 'none' && !messages.length,
+            {lit, title, cursor, messages});
       await page.close();
     }
     server.close();
