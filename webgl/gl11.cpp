@@ -94,6 +94,17 @@ void main() {
 }
 )";
 
+// The program's uniforms, by name.
+// clang-format off
+enum Uniform {
+    kModelview, kProjection, kNormalMatrix, kLighting, kLight0, kColour, kSceneColour,
+    kLightPosition, kDiffuse, kSpecular, kShininess, kFlatShading, kTexturing, kImage, kUniforms
+};
+const char* const kUniformNames[kUniforms] = {
+    "modelview", "projection", "normalMatrix", "lighting", "light0", "colour", "sceneColour",
+    "lightPosition", "diffuse", "specular", "shininess", "flatShading", "texturing", "image"};
+// clang-format on
+
 struct Material {
     Vector ambient{0.2f, 0.2f, 0.2f, 1}, diffuse{0.8f, 0.8f, 0.8f, 1}, specular{0, 0, 0, 1},
         emission{0, 0, 0, 1};
@@ -125,8 +136,7 @@ struct State {
     GLenum error = GL_NO_ERROR;  // this layer's own, reported before WebGL's
 
     GLuint program = 0;
-    GLint modelviewAt, projectionAt, normalMatrixAt, lightingAt, light0At, colourAt, sceneColourAt,
-        lightPositionAt, diffuseAt, specularAt, shininessAt, flatShadingAt, texturingAt;
+    GLint uniforms[kUniforms];  // their locations in the program
 };
 
 GLuint compile(GLenum type, const char* source) {
@@ -150,21 +160,9 @@ State& state() {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
         glUseProgram(made.program);
-        const auto at = [&](const char* name) { return glGetUniformLocation(made.program, name); };
-        made.modelviewAt = at("modelview");
-        made.projectionAt = at("projection");
-        made.normalMatrixAt = at("normalMatrix");
-        made.lightingAt = at("lighting");
-        made.light0At = at("light0");
-        made.colourAt = at("colour");
-        made.sceneColourAt = at("sceneColour");
-        made.lightPositionAt = at("lightPosition");
-        made.diffuseAt = at("diffuse");
-        made.specularAt = at("specular");
-        made.shininessAt = at("shininess");
-        made.flatShadingAt = at("flatShading");
-        made.texturingAt = at("texturing");
-        glUniform1i(at("image"), 0);
+        for (int u = 0; u < kUniforms; ++u)
+            made.uniforms[u] = glGetUniformLocation(made.program, kUniformNames[u]);
+        glUniform1i(made.uniforms[kImage], 0);  // texture unit 0
         return made;
     }();
     return s;
@@ -201,36 +199,48 @@ bool* capability(GLenum cap) {
     }
 }
 
+Vector vector(const GLfloat* v) {
+    return {v[0], v[1], v[2], v[3]};
+}
+
+// Whether glMaterial or glColorMaterial for `face` reaches material `m`.
+bool onFace(GLenum face, const Material* m) {
+    return face == GL_FRONT_AND_BACK || (face == GL_FRONT) == (m == &state().front);
+}
+
+// Sets one of a material's colours, or its shininess; false for a name
+// OpenGL's materials do not have.
+bool setMaterial(Material& m, GLenum name, const GLfloat* values) {
+    switch (name) {
+        case GL_AMBIENT:
+            m.ambient = vector(values);
+            return true;
+        case GL_DIFFUSE:
+            m.diffuse = vector(values);
+            return true;
+        case GL_AMBIENT_AND_DIFFUSE:
+            m.ambient = m.diffuse = vector(values);
+            return true;
+        case GL_SPECULAR:
+            m.specular = vector(values);
+            return true;
+        case GL_EMISSION:
+            m.emission = vector(values);
+            return true;
+        case GL_SHININESS:
+            m.shininess = values[0];
+            return true;
+        default:
+            return false;
+    }
+}
+
 // While colour material is on, the chosen material colours follow the current colour.
 void trackColour() {
     State& s = state();
     if (!s.colourMaterial) return;
-    for (Material* m : {&s.front, &s.back}) {
-        const bool face = s.colourMaterialFace == GL_FRONT_AND_BACK ||
-                          (s.colourMaterialFace == GL_FRONT) == (m == &s.front);
-        if (!face) continue;
-        switch (s.colourMaterialMode) {
-            case GL_AMBIENT_AND_DIFFUSE:
-                m->ambient = m->diffuse = s.colour;
-                break;
-            case GL_AMBIENT:
-                m->ambient = s.colour;
-                break;
-            case GL_DIFFUSE:
-                m->diffuse = s.colour;
-                break;
-            case GL_SPECULAR:
-                m->specular = s.colour;
-                break;
-            case GL_EMISSION:
-                m->emission = s.colour;
-                break;
-        }
-    }
-}
-
-Vector vector(const GLfloat* v) {
-    return {v[0], v[1], v[2], v[3]};
+    for (Material* m : {&s.front, &s.back})
+        if (onFace(s.colourMaterialFace, m)) setMaterial(*m, s.colourMaterialMode, s.colour.data());
 }
 
 // Hands the fixed-function state to the program, folded as far as a frame
@@ -239,12 +249,14 @@ void prepareDraw() {
     State& s = state();
     const Material& m = s.front;  // back faces are culled, and two-sided lighting is off
     const Matrix& modelview = s.modelview.matrices[s.modelview.top];
-    glUniformMatrix4fv(s.modelviewAt, 1, GL_FALSE, modelview.data());
-    glUniformMatrix4fv(s.projectionAt, 1, GL_FALSE, s.projection.matrices[s.projection.top].data());
-    glUniformMatrix3fv(s.normalMatrixAt, 1, GL_FALSE, webgl::normalMatrix(modelview).data());
-    glUniform1i(s.lightingAt, s.lighting);
-    glUniform1i(s.light0At, s.light0);
-    glUniform4fv(s.colourAt, 1, s.colour.data());
+    const GLint* at = s.uniforms;
+    glUniformMatrix4fv(at[kModelview], 1, GL_FALSE, modelview.data());
+    glUniformMatrix4fv(at[kProjection], 1, GL_FALSE,
+                       s.projection.matrices[s.projection.top].data());
+    glUniformMatrix3fv(at[kNormalMatrix], 1, GL_FALSE, webgl::normalMatrix(modelview).data());
+    glUniform1i(at[kLighting], s.lighting);
+    glUniform1i(at[kLight0], s.light0);
+    glUniform4fv(at[kColour], 1, s.colour.data());
     GLfloat scene[4], diffuse[3], specular[3];
     for (int i = 0; i < 3; ++i) {
         scene[i] = m.emission[i] + m.ambient[i] * s.sceneAmbient[i] +
@@ -253,13 +265,13 @@ void prepareDraw() {
         specular[i] = m.specular[i] * s.light.specular[i];
     }
     scene[3] = m.diffuse[3];
-    glUniform4fv(s.sceneColourAt, 1, scene);
-    glUniform4fv(s.lightPositionAt, 1, s.light.position.data());
-    glUniform3fv(s.diffuseAt, 1, diffuse);
-    glUniform3fv(s.specularAt, 1, specular);
-    glUniform1f(s.shininessAt, m.shininess);
-    glUniform1i(s.flatShadingAt, s.flatShading);
-    glUniform1i(s.texturingAt, s.texturing);
+    glUniform4fv(at[kSceneColour], 1, scene);
+    glUniform4fv(at[kLightPosition], 1, s.light.position.data());
+    glUniform3fv(at[kDiffuse], 1, diffuse);
+    glUniform3fv(at[kSpecular], 1, specular);
+    glUniform1f(at[kShininess], m.shininess);
+    glUniform1i(at[kFlatShading], s.flatShading);
+    glUniform1i(at[kTexturing], s.texturing);
 }
 
 }  // namespace
@@ -396,6 +408,7 @@ void glLightfv(GLenum light, GLenum name, const GLfloat* values) {
 }
 
 void glColorMaterial(GLenum face, GLenum mode) {
+    if (mode == GL_SHININESS) return fail(GL_INVALID_ENUM);
     state().colourMaterialFace = face;
     state().colourMaterialMode = mode;
     trackColour();
@@ -403,31 +416,8 @@ void glColorMaterial(GLenum face, GLenum mode) {
 
 void glMaterialfv(GLenum face, GLenum name, const GLfloat* values) {
     State& s = state();
-    for (Material* m : {&s.front, &s.back}) {
-        if (face != GL_FRONT_AND_BACK && (face == GL_FRONT) != (m == &s.front)) continue;
-        switch (name) {
-            case GL_AMBIENT:
-                m->ambient = vector(values);
-                break;
-            case GL_DIFFUSE:
-                m->diffuse = vector(values);
-                break;
-            case GL_AMBIENT_AND_DIFFUSE:
-                m->ambient = m->diffuse = vector(values);
-                break;
-            case GL_SPECULAR:
-                m->specular = vector(values);
-                break;
-            case GL_EMISSION:
-                m->emission = vector(values);
-                break;
-            case GL_SHININESS:
-                m->shininess = values[0];
-                break;
-            default:
-                return fail(GL_INVALID_ENUM);
-        }
-    }
+    for (Material* m : {&s.front, &s.back})
+        if (onFace(face, m) && !setMaterial(*m, name, values)) return fail(GL_INVALID_ENUM);
 }
 
 void glMaterialf(GLenum face, GLenum name, GLfloat value) {
