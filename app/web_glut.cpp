@@ -146,7 +146,7 @@ void glutInitWindowSize(int width, int height) {
 int glutCreateWindow(const char* title) {
     setTitle(title);
     emscripten_set_element_css_size(kCanvas, window.cssWidth, window.cssHeight);
-    resize(window.cssWidth, window.cssHeight);
+    resize(window.cssWidth, window.cssHeight);  // before the context, which takes its size
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;  // an opaque window
@@ -203,12 +203,10 @@ void glutPostRedisplay() {
 }
 void glutSwapBuffers() {}  // the browser shows the canvas once the frame's callback returns
 
-// Starts the frames and returns: the page keeps running without main.
+// Tells the program the window's size and starts the frames, then returns:
+// the page keeps running without main.
 void glutMainLoop() {
     if (!window.open) return;
-    int width = 0, height = 0;
-    emscripten_get_canvas_element_size(kCanvas, &width, &height);
-    if (window.reshape) window.reshape(width, height);
-    window.redisplay = true;
+    resize(window.cssWidth, window.cssHeight);
     emscripten_request_animation_frame_loop(frame, nullptr);
 }
