@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "fixtures.h"
@@ -87,3 +88,16 @@ class Program {
     Display* x = nullptr;
     Window win = 0;
 };
+
+// The Sun's square, 160 pixels a side about the middle of the window, in view
+// 5 (F6), where it is 58 pixels in radius: pressing F6, it waits until two
+// pictures in a row agree, as the Earth and the Moon, the only things that
+// move over it, pass before it only for a moment. Empty if the window is not
+// 640 x 480.
+std::vector<Pixel> steadySun(Program& program);
+// That square as this build's program draws it, started in the source folder;
+// empty if the Sun does not fill it as it should.
+std::vector<Pixel> thisBuildsSun();
+// The largest channel difference between two such squares, and how many
+// pixels differ; 256 if they are not alike in size.
+std::pair<int, int> difference(const std::vector<Pixel>& a, const std::vector<Pixel>& b);
