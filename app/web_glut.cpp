@@ -13,8 +13,8 @@ namespace {
 const char* const kCanvas = "#canvas";
 
 struct Window {
-    int cssWidth = 300, cssHeight = 300;  // the canvas in the page, in CSS pixels
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
+    double pixelRatio = 0;  // device pixels to the CSS pixel when the canvas was last sized
     bool open = false, redisplay = false;
     void (*display)() = nullptr;
     void (*reshape)(int, int) = nullptr;
@@ -34,8 +34,16 @@ EM_JS(bool, fullScreen, (), { return !!document.fullscreenElement; });
 
 EM_JS(void, sayNoWebGl2, (), {
     const text = 'Velmorath needs WebGL 2, which this browser does not offer.';
+    document.querySelector('main').dataset.state = 'failed';
     document.getElementById('status').textContent = text;
     console.error(text);
+});
+
+// The page shows the program running: the loading line goes, the buttons come on.
+EM_JS(void, showRunning, (), {
+    document.querySelector('main').dataset.state = 'running';
+    document.getElementById('status').textContent = "";
+    document.querySelectorAll('#keys button').forEach(button => button.disabled = false);
 });
 
 // Loses the context at once, which frees its textures and buffers.
@@ -44,21 +52,41 @@ EM_JS(void, releaseContext, (), {
     const lose = gl && gl.getExtension('WEBGL_lose_context');
     if (lose) lose.loseContext();
 });
+
+// Tells the program the canvas's size in CSS pixels, as the page lays it out.
+EM_JS(void, reportCanvasSize, (), {
+    const box = document.querySelector('#canvas').getBoundingClientRect();
+    _velmorathCanvasResized(box.width, box.height);
+});
+
+// Reports the canvas's size again whenever the layout changes it: a rotation,
+// a resized window, full screen.
+EM_JS(void, watchCanvasSize, (), {
+    new ResizeObserver(reportCanvasSize).observe(document.querySelector('#canvas'));
+});
 // clang-format on
 
-// Sizes the canvas to `cssWidth` by `cssHeight` CSS pixels, with a drawing
-// buffer of as many device pixels, and tells the program.
-void resize(int cssWidth, int cssHeight) {
-    const double ratio = emscripten_get_device_pixel_ratio();
-    const int width = static_cast<int>(std::lround(cssWidth * ratio));
-    const int height = static_cast<int>(std::lround(cssHeight * ratio));
+}  // namespace
+
+// The canvas is `cssWidth` by `cssHeight` CSS pixels: its drawing buffer gets
+// as many device pixels, rounded, and the program its new size.
+extern "C" EMSCRIPTEN_KEEPALIVE void velmorathCanvasResized(double cssWidth, double cssHeight) {
+    if (!window.open) return;
+    window.pixelRatio = emscripten_get_device_pixel_ratio();
+    const int width = static_cast<int>(std::lround(cssWidth * window.pixelRatio));
+    const int height = static_cast<int>(std::lround(cssHeight * window.pixelRatio));
     emscripten_set_canvas_element_size(kCanvas, width, height);
     if (window.reshape) window.reshape(width, height);
     window.redisplay = true;
 }
 
+namespace {
+
 EM_BOOL frame(double, void*) {
     if (!window.open) return EM_FALSE;
+    // The pixel ratio changes with zoom or a move to another screen, which
+    // need not change the layout, nor tell a page so in every browser.
+    if (emscripten_get_device_pixel_ratio() != window.pixelRatio) reportCanvasSize();
     if (window.idle) {
         window.idle();
     } else if (window.redisplay && window.display) {
@@ -66,16 +94,6 @@ EM_BOOL frame(double, void*) {
         window.display();
     }
     return EM_TRUE;
-}
-
-// The page in full screen shows the canvas alone, at the screen's size; back
-// in the page, it has its own size again. The page's CSS does the layout.
-EM_BOOL fullScreenChanged(int, const EmscriptenFullscreenChangeEvent* event, void*) {
-    if (event->isFullscreen)
-        resize(event->screenWidth, event->screenHeight);
-    else
-        resize(window.cssWidth, window.cssHeight);
-    return EM_FALSE;
 }
 
 // The special-key codes GLUT gives the keys that are not characters.
@@ -137,21 +155,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE void velmorathPress(const char* key) {
 void glutInit(int*, char**) {}
 void glutInitDisplayMode(unsigned int) {}  // the context is always double-buffered RGB with depth
 void glutInitWindowPosition(int, int) {}   // the page places the canvas
+void glutInitWindowSize(int, int) {}       // and lays it out, 640 x 480 at most
 
-void glutInitWindowSize(int width, int height) {
-    window.cssWidth = width;
-    window.cssHeight = height;
-}
-
+// The canvas's WebGL 2 context, without the WebGL extensions Emscripten would
+// switch on by default: the program uses none, and each costs start-up time.
+// The page may have made the context already, before it was first shown, with
+// the same attributes; this then takes it over. Once it has the context, the
+// program yields: the browser gets its turn before the start-up's next steps
+// (the shaders, the images).
 int glutCreateWindow(const char* title) {
     setTitle(title);
-    emscripten_set_element_css_size(kCanvas, window.cssWidth, window.cssHeight);
-    resize(window.cssWidth, window.cssHeight);  // before the context, which takes its size
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;  // an opaque window
     attributes.antialias = EM_FALSE;
     attributes.majorVersion = 2;
+    attributes.enableExtensionsByDefault = EM_FALSE;
     window.context = emscripten_webgl_create_context(kCanvas, &attributes);
     if (window.context <= 0) {
         sayNoWebGl2();
@@ -159,9 +178,9 @@ int glutCreateWindow(const char* title) {
     }
     emscripten_webgl_make_context_current(window.context);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyDown);
-    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
-                                             fullScreenChanged);
     window.open = true;
+    watchCanvasSize();
+    emscripten_sleep(0);
     return 1;
 }
 
@@ -203,10 +222,11 @@ void glutPostRedisplay() {
 }
 void glutSwapBuffers() {}  // the browser shows the canvas once the frame's callback returns
 
-// Tells the program the window's size and starts the frames, then returns:
-// the page keeps running without main.
+// Shows the program running, tells it the window's size and starts the
+// frames, then returns: the page keeps running without main.
 void glutMainLoop() {
     if (!window.open) return;
-    resize(window.cssWidth, window.cssHeight);
+    showRunning();
+    reportCanvasSize();
     emscripten_request_animation_frame_loop(frame, nullptr);
 }

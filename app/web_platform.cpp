@@ -15,11 +15,12 @@ namespace {
 
 // JavaScript, kept from clang-format, which would take it for C++.
 // clang-format off
-// Puts `text` in the page's line under the picture; `ended` also turns off the
-// buttons, which have nothing left to press.
-EM_JS(void, tellPage, (const char* text, bool ended), {
+// Shows `text` in the picture's place, the page in `state` ("failed" or
+// "ended"), and turns off the buttons, which have nothing left to press.
+EM_JS(void, tellPage, (const char* text, const char* state), {
+    document.querySelector('main').dataset.state = UTF8ToString(state);
     document.getElementById('status').textContent = UTF8ToString(text);
-    if (ended) document.querySelectorAll('#keys button').forEach(button => button.disabled = true);
+    document.querySelectorAll('#keys button').forEach(button => button.disabled = true);
 });
 
 EM_JS(void, toggleCanvasFullScreen, (), {
@@ -35,7 +36,7 @@ EM_JS(void, toggleCanvasFullScreen, (), {
 void syncToRefresh() {}  // requestAnimationFrame draws once per displayed frame
 
 void showFailure(const std::string& text) {
-    tellPage(text.c_str(), true);
+    tellPage(text.c_str(), "failed");
 }
 
 // The buffer functions the scene looks up; WebGL 2 has them all.
@@ -57,5 +58,5 @@ void toggleFullScreen() {
 
 void quit(int status) {
     glutDestroyWindow(glutGetWindow());
-    if (status == 0) tellPage("Velmorath has ended. Reload the page to start it again.", true);
+    if (status == 0) tellPage("Velmorath has ended. Reload the page to start it again.", "ended");
 }

@@ -63,14 +63,14 @@ check_without_apt() {
 }
 
 # Configures and builds a preset (default: "default") with any extra cache
-# settings; --target NAME builds that target alone.
+# settings; --target NAME, once or more, builds those targets alone.
 build() {
     local preset=default target=()
     [ $# -gt 0 ] && [ "${1#-}" = "$1" ] && preset=$1 && shift
-    if [ "${1:-}" = --target ]; then
-        target=(--target "$2")
+    while [ "${1:-}" = --target ]; do
+        target+=(--target "$2")
         shift 2
-    fi
+    done
     cmake --preset "$preset" "$@" >/dev/null
     cmake --build --preset "$preset" -j"$(nproc)" "${target[@]}"
 }

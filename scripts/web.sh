@@ -67,16 +67,20 @@ build_web_libraries() {
     fi
 }
 
-# Builds the page, and with "tests" the test page too, into build-web/velmorath,
-# and copies the page to build-web/velmorath.html.
+# Builds the one-file page and the site, and with "tests" the test page too,
+# into build-web/velmorath, and copies the page to build-web/velmorath.html and
+# the site to build-web/site.
 build_web_page() {
     build_web_libraries
-    local target=(--target velmorath)
+    local target=(--target velmorath --target velmorath_site) file
     [ "${1:-}" = tests ] && target=()
     build web "${target[@]}" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
     cp "$WEB_DIR/velmorath/velmorath.html" "$WEB_DIR/velmorath.html"
-    echo "Wrote $WEB_DIR/velmorath.html ($(stat -c %s "$WEB_DIR/velmorath.html") bytes," \
-        "$(gzip -9 -c "$WEB_DIR/velmorath.html" | wc -c) gzipped)"
+    rm -rf "$WEB_DIR/site"
+    cp -r "$WEB_DIR/velmorath/site" "$WEB_DIR/site"
+    for file in "$WEB_DIR/velmorath.html" "$WEB_DIR"/site/*.* "$WEB_DIR"/site/img/*; do
+        echo "Wrote ${file#"$PWD"/} ($(stat -c %s "$file") bytes, $(gzip -9 -c "$file" | wc -c) gzipped)"
+    done
 }
 
 # puppeteer-core, at the version tests/web/package-lock.json pins, with node

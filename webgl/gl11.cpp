@@ -13,6 +13,8 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <emscripten.h>
+
 #include <array>
 #include <cstring>
 
@@ -301,10 +303,18 @@ GLboolean glIsEnabled(GLenum cap) {
     return emscripten_glIsEnabled(cap);
 }
 
+// WebGL's own error waits for the GPU to finish all it was asked to do; a
+// large texture takes it tens of milliseconds. The page has its turns while
+// it works (a fence tells when it is done), so the wait does not freeze it.
 GLenum glGetError() {
     const GLenum own = state().error;
     state().error = GL_NO_ERROR;
-    return own != GL_NO_ERROR ? own : emscripten_glGetError();
+    if (own != GL_NO_ERROR) return own;
+    const GLsync done = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    while (glClientWaitSync(done, 0, 0) == GL_TIMEOUT_EXPIRED) emscripten_sleep(1);
+    glDeleteSync(done);
+    return emscripten_glGetError();
 }
 
 // The scene draws from buffers from OpenGL 1.5 on, and WebGL 2 can draw only
