@@ -2,21 +2,21 @@
 // SwiftShader, Firefox ESR on Xvfb), driven by puppeteer-core. It saves the
 // test page's frames for tests/web_frames_test.cpp, which compares them with
 // the Linux program's, and checks here the keys, the buttons, real key presses,
-// a failed image, and the users' page from file:// and from a web server.
-// Every check reports, piglit-style, and the run fails if any did.
+// a failed image, the users' pages (the one file from file:// and a web
+// server, the site from a web server), the layout on screens from a small
+// phone to a desktop, touch, and Lighthouse's audits. Every check reports,
+// piglit-style, and the run fails if any did.
 //
 // Usage: node page_test.mjs BUILD_DIR FRAMES_DIR
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
 
-import {browsers, launch, open, state} from './browsers.mjs';
+import {audit, browsers, desktop, launch, open, serve, state} from './browsers.mjs';
 
 const [buildDir, framesDir] = process.argv.slice(2);
 const testPage = pathToFileURL(path.join(buildDir, 'velmorath_test_page.html')).href;
-const usersPage = path.join(buildDir, 'velmorath.html');
 
 let failures = 0;
 function check(what, ok, observed) {
@@ -90,7 +90,8 @@ async function keys(page, how) {
   }
   // Into full screen and out: with F1 each way from the keyboard; from a
   // button, which full screen hides, out again as the browser's Escape does.
-  const screen = await page.evaluate(() => [screen.width, screen.height]);
+  // The browser's whole window, which full screen gives the picture.
+  const windowSize = () => page.evaluate(() => [innerWidth, innerHeight]);
   const fullScreen = async (into, leave) => {
     await leave();
     await page.waitForFunction(into => !!document.fullscreenElement === into, {timeout: 5000},
@@ -100,8 +101,9 @@ async function keys(page, how) {
   };
   const exit = () => page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
   let viewport = await fullScreen(true, () => press('F1'));
+  const filled = await windowSize();
   check(`${how} F1 fills the screen, and the picture with it`,
-        viewport[0] === screen[0] && viewport[1] === screen[1], [viewport, screen]);
+        viewport[0] === filled[0] && viewport[1] === filled[1], [viewport, filled]);
   viewport = await fullScreen(false, how === 'key' ? () => press('F1') : exit);
   check(`${how} F1 ${how === 'key' ? 'again' : 'and the browser\'s Escape'} bring the ` +
         '640 x 480 picture back', viewport[0] === 640 && viewport[1] === 480, viewport);
@@ -130,6 +132,118 @@ async function keys(page, how) {
   await page.keyboard.press('+');
   check(`${how} keys do nothing once it has ended`,
         (await state(page)).earthStep === ended.earthStep, await state(page));
+}
+
+// Screens from a small phone to a desktop, held both ways: width and height in
+// CSS pixels, pixel ratio, touch, and the picture's size there.
+const screens = [
+  ['a small phone', 320, 480, 2, true, [320, 240]],
+  ['a small phone held sideways', 568, 320, 2, true, [405.33, 304]],
+  ['a phone', 390, 844, 3, true, [390, 292.5]],
+  ['a phone held sideways', 844, 390, 3, true, [498.67, 374]],
+  ['a tablet', 768, 1024, 2, true, [640, 480]],
+  ['a tablet held sideways', 1024, 768, 1.5, true, [640, 480]],
+  ['a desktop', 1920, 1080, 1, false, [640, 480]],
+  ['a 4K desktop', 3840, 2160, 1, false, [640, 480]],
+];
+const viewport = ([, width, height, ratio, touch]) =>
+  ({width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch, isLandscape: width > height});
+
+// Where the page puts things: the picture's size in CSS pixels, whether it and
+// every button are on the screen with nothing to scroll and nothing zoomed,
+// whether the buttons stand beside the picture, and the smallest button side.
+const layout = page => page.evaluate(() => {
+  const picture = document.querySelector('#canvas').getBoundingClientRect();
+  const buttons = [...document.querySelectorAll('#keys button')].map(b => b.getBoundingClientRect());
+  const root = document.documentElement;
+  return {picture: [picture.width, picture.height], ratio: devicePixelRatio,
+          fits: [picture, ...buttons].every(b => b.left >= 0 && b.top >= 0 && b.right <= innerWidth &&
+                                                 b.bottom <= innerHeight) &&
+                root.scrollWidth <= innerWidth && root.scrollHeight <= innerHeight &&
+                visualViewport.scale === 1,
+          beside: buttons.every(b => b.left >= picture.right),
+          smallest: Math.min(...buttons.map(b => Math.min(b.width, b.height)))};
+});
+
+// Whether the program draws at the picture's size times the pixel ratio.
+const sharp = async (page, l) => JSON.stringify((await state(page)).viewport) ===
+                                 JSON.stringify(l.picture.map(side => Math.round(side * l.ratio)));
+
+// The Sun of the first frame from camera 5, drawn at the program's size of the
+// moment: its radius across and up from the middle, and that size's height.
+const sun = page => page.evaluate(() => {
+  const [width, height] = JSON.parse(Module.ccall('velmorathTestState', 'string')).viewport;
+  const at = Module._velmorathTestFrame(1, 5);
+  const lit = (x, y) => Math.max(...Module.HEAPU8.subarray(at + 4 * (y * width + x)).slice(0, 3)) > 20;
+  let across = 0, up = 0;
+  while (lit((width >> 1) + across + 1, height >> 1)) ++across;
+  while (lit(width >> 1, (height >> 1) + up + 1)) ++up;
+  return {across, up, height};
+});
+
+// In Chromium's device emulation: the layout on each screen; a phone turned
+// sideways and a desktop page moved to a denser screen, redrawn at once at
+// their new size with the Sun round; touch; and Lighthouse's audits.
+async function screensAndTouch(browser, server) {
+  for (const screen of screens) {
+    const {page} = await open(browser, testPage, viewport(screen));
+    const l = await layout(page);
+    const near = l.picture.every((side, i) => Math.abs(side - screen[5][i]) < 0.1);
+    check(`${screen[0]}: a ${screen[5].join(' x ')} picture in 4:3, sharp; everything on the ` +
+          `screen, unscrolled; buttons ${/phone held/.test(screen[0]) ? 'beside it' : 'under it'}` +
+          `${screen[4] ? ', 44 pixels or more' : ''}`,
+          near && l.fits && await sharp(page, l) && l.beside === /phone held/.test(screen[0]) &&
+              (!screen[4] || l.smallest >= 44), l);
+    await page.close();
+  }
+  const denser = [...screens[6].slice(0, 3), 2, false];
+  for (const [what, from, to] of [['a phone turned sideways', screens[2], screens[3]],
+                                  ['a desktop page moved to a screen of pixel ratio 2', screens[6], denser]]) {
+    const {page} = await open(browser, testPage, viewport(from));
+    await page.setViewport(viewport(to));
+    await pause(500);
+    const [l, s] = [await layout(page), await sun(page)];
+    check(`${what}: drawn sharp at its new size, the Sun round`,
+          await sharp(page, l) && Math.abs(s.across - s.up) <= 1 &&
+              Math.abs(s.up - s.height * 58 / 480) <= 2, {l, s});
+    await page.close();
+  }
+
+  // Touch, on a phone. Chromium never zooms a page that fits the screen on a
+  // double tap, as some other browsers do; the page's touch-action is what
+  // stops them, so it is read as well.
+  const {page} = await open(browser, testPage, viewport(screens[2]));
+  const plus = await page.$('#keys button[data-key="+"]');
+  await plus.tap();
+  await plus.tap();
+  await pause(500);
+  const tapped = await page.evaluate(() => ({scale: visualViewport.scale,
+    touchAction: [...document.querySelectorAll('#keys button')].map(b => getComputedStyle(b).touchAction)}));
+  check('a phone: two quick taps on + press it twice, and zoom nothing',
+        steps(await state(page), 0.07) && tapped.scale === 1 &&
+            tapped.touchAction.every(action => action === 'manipulation'),
+        {state: await state(page), tapped});
+  const picture = await page.$('#canvas');
+  await picture.tap();
+  await picture.tap();
+  const box = await picture.boundingBox();
+  await page.touchscreen.touchStart(box.x + box.width / 3, box.y + box.height / 3);
+  await pause(1000);
+  await page.touchscreen.touchEnd();
+  const touched = await page.$eval('#canvas', canvas => ({
+    scale: visualViewport.scale, selected: getSelection().toString(),
+    touchAction: getComputedStyle(canvas).touchAction,
+    menu: canvas.dispatchEvent(new MouseEvent('contextmenu', {bubbles: true, cancelable: true}))}));
+  check('a phone: taps and a long press on the picture zoom nothing, select nothing, open no menu',
+        touched.scale === 1 && touched.selected === '' && touched.touchAction === 'none' &&
+            !touched.menu, touched);
+  await page.close();
+
+  for (const url of [`${server.url}site/`, `${server.url}velmorath.html`]) {
+    const {scores} = await audit(browser, url, ['accessibility', 'best-practices', 'seo']);
+    check(`Lighthouse, ${url}: accessibility, best practices and SEO all 100`,
+          Object.values(scores).every(score => score === 100), scores);
+  }
 }
 
 // Key presses from the X server reach the browser's own shortcuts, which
@@ -187,7 +301,7 @@ async function testBrowser(name) {
     await page.close();
 
     // Sharp on a high-density screen: 640 x 480 CSS pixels, twice as many device pixels.
-    ({page} = await open(browser, testPage, 2));
+    ({page} = await open(browser, testPage, {...desktop, deviceScaleFactor: 2}));
     const size = [await page.$eval('#canvas', c => [c.clientWidth, c.clientHeight]),
                   (await state(page)).viewport];
     check('at 2 device pixels to the CSS pixel, the picture is drawn with 1280 x 960',
@@ -203,22 +317,38 @@ async function testBrowser(name) {
           {failed, messages, s});
     await page.close();
 
-    // The users' page, from file:// and from a web server.
-    const server = http.createServer((request, response) => {
-      response.setHeader('Content-Type', 'text/html');
-      response.end(fs.readFileSync(usersPage));
-    });
-    await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-    for (const url of [pathToFileURL(usersPage).href,
-                       `http://127.0.0.1:${server.address().port}/velmorath.html`]) {
+    // The users' pages: the one file from file:// and from a web server, and
+    // the site from a web server. Each draws the scene, the cursor hidden over
+    // it; a key and a button change the camera (camera 5 shows the Sun large);
+    // Escape ends the program.
+    const server = await serve(buildDir);
+    for (const url of [pathToFileURL(path.join(buildDir, 'velmorath.html')).href,
+                       `${server.url}velmorath.html`, `${server.url}site/`]) {
       ({page, messages} = await open(browser, url));
       await pause(500);
-      const lit = await litPixels(page);
       const [title, cursor] = [await page.title(), await page.$eval('#canvas', c => c.style.cursor)];
-      check(`the page from ${url.split(':')[0]}:// draws the scene, the cursor hidden over it`,
-            lit > 500 && title === 'Velmorath!' && cursor === 'none' && !messages.length,
-            {lit, title, cursor, messages});
+      const lit = [await litPixels(page)];
+      for (const press of [() => page.keyboard.press('F6'),
+                           () => page.click('#keys button[data-key="F2"]')]) {
+        await press();
+        await pause(300);
+        lit.push(await litPixels(page));
+      }
+      await page.keyboard.press('Escape');
+      const status = await page.$eval('#status', status => status.textContent);
+      check(`${url}: draws the scene, the cursor hidden; F6 and the F2 button change the ` +
+            'camera; Escape ends it',
+            lit[0] > 500 && lit[1] > 4 * lit[0] && lit[2] < lit[1] / 4 && title === 'Velmorath!' &&
+                cursor === 'none' && status.startsWith('Velmorath has ended') && !messages.length,
+            {lit, title, cursor, status, messages});
       await page.close();
+    }
+    if (name === 'chromium') await screensAndTouch(browser, server);
+    if (name === 'firefox') {
+      ({page} = await open(browser, testPage, {width: 360, height: 640}));
+      const l = await layout(page);
+      check('a 360 x 640 window: the picture takes its width, and everything fits unscrolled',
+            l.fits && l.picture[0] === 360 && await sharp(page, l), l);
     }
     server.close();
   } finally {

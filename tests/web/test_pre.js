@@ -1,19 +1,23 @@
 // The test page's own start-up. With "#without=img/X" in its address it
 // starts without that image, as a page whose image failed to load (the images
-// are in place by the time the runtime is ready, just before main). Once main
-// has returned, it keeps the scene as it is before the first frame, for
+// are in place by the time the runtime is ready, just before main). Once the
+// program runs, it keeps the scene as it is before the first frame, for
 // velmorathTestFrame.
 const pageReady = Module.onRuntimeInitialized;
 Module.onRuntimeInitialized = () => {
   const without = new URLSearchParams(location.hash.slice(1)).get('without');
   if (without) FS.unlink(without);
-  pageReady();
+  if (pageReady) pageReady();
 };
-Module.postRun = (Module.postRun || []).concat(() => Module._velmorathTestKeepStart());
+new MutationObserver((changes, observer) => {
+  if (document.querySelector('main').dataset.state !== 'running') return;
+  observer.disconnect();
+  Module._velmorathTestKeepStart();
+}).observe(document.querySelector('main'), {attributes: true});
 
 // When the first frame was drawn, in milliseconds from the page's opening.
 (function watchFirstFrame() {
-  const drawn = Module.calledRun &&
+  const drawn = document.querySelector('main').dataset.state === 'running' &&
                 JSON.parse(Module.ccall('velmorathTestState', 'string')).earthSpin >= 1;
   if (drawn) Module.firstFrameAt = performance.now();
   else requestAnimationFrame(watchFirstFrame);
