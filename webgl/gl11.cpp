@@ -306,6 +306,8 @@ GLboolean glIsEnabled(GLenum cap) {
 // WebGL's own error waits for the GPU to finish all it was asked to do; a
 // large texture takes it tens of milliseconds. The page has its turns while
 // it works (a fence tells when it is done), so the wait does not freeze it.
+// Yielding needs Asyncify on the way from main: the program asks only at
+// start-up, as it loads its textures, never in a frame.
 GLenum glGetError() {
     const GLenum own = state().error;
     state().error = GL_NO_ERROR;
