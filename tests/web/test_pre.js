@@ -3,11 +3,9 @@
 // are in place by the time the runtime is ready, just before main). Once the
 // program runs, it keeps the scene as it is before the first frame, for
 // velmorathTestFrame.
-const pageReady = Module.onRuntimeInitialized;
 Module.onRuntimeInitialized = () => {
   const without = new URLSearchParams(location.hash.slice(1)).get('without');
   if (without) FS.unlink(without);
-  if (pageReady) pageReady();
 };
 new MutationObserver((changes, observer) => {
   if (document.querySelector('main').dataset.state !== 'running') return;
